@@ -1,0 +1,226 @@
+// A table object: one open DBF file with its memo file, as the windows use
+// it: a current record, moves that respect the filter and the program-wide
+// show-deleted switch, and the browse / insert / edit states with their
+// record locks.
+//
+// Threading: one thread per Table object. Several Table objects (in one or
+// in several processes) may open the same file; they meet only through the
+// file locks described in lock_layout.h.
+// Errors: every operation throws vv::db::Error naming the table.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "db/code_page.h"
+#include "db/date.h"
+#include "db/dbf_header.h"
+#include "db/expression.h"
+#include "db/field.h"
+#include "db/file_system.h"
+#include "db/memo_file.h"
+#include "db/table_cipher.h"
+
+namespace vv::db {
+
+struct OpenOptions {
+    bool exclusive = false;
+    bool readOnly = false;
+    FileSystem* fileSystem = nullptr;  // null: the real file system
+};
+
+struct CreateOptions {
+    // 0 picks: FoxPro 2.x (0xF5) with memo fields, 0x03 without; VFP (0x30)
+    // when a field type needs it.
+    unsigned char version = 0;
+    unsigned char codePage = 0x03;  // Windows-1252
+    bool overwrite = false;
+    FileSystem* fileSystem = nullptr;
+};
+
+class Table final : private MemoSource {
+public:
+    enum class State { Browse, Insert, Edit };
+    // A bookmark is the physical record number of the record it marks.
+    using Bookmark = uint32_t;
+
+    // Opens folder/fileName, matching the name without regard to case; a name
+    // without extension gets ".DBF". The memo file is found the same way.
+    static std::unique_ptr<Table> open(const std::string& folder, const std::string& fileName,
+                                       const OpenOptions& options = {});
+    static void create(const std::string& folder, const std::string& fileName, const FieldList& fields,
+                       const CreateOptions& options = {});
+
+    ~Table() override;
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
+
+    // Discards a pending record and releases every lock; further use throws.
+    void close();
+    bool isOpen() const { return dbf_ != nullptr; }
+
+    // --- Description
+    const std::string& name() const { return name_; }   // the file name as found on disk
+    const std::string& path() const { return path_; }
+    const std::string& folder() const { return folder_; }
+    unsigned char version() const { return header_.version; }
+    const CodePage& codePage() const { return *codePage_; }
+    const FieldList& fields() const { return header_.fields; }
+    uint16_t recordLength() const { return header_.recordLength; }
+    Date lastUpdate() const { return header_.lastUpdate; }
+    bool exclusive() const { return options_.exclusive; }
+    bool hasMemoFile() const { return memo_ != nullptr; }
+    // -1 when there is no such field; names match in any case.
+    int fieldIndex(std::string_view name) const;
+    bool findField(std::string_view name) const { return fieldIndex(name) >= 0; }
+    const FieldDef& field(std::string_view name) const;  // FieldNotFound
+    std::string connectionType() const { return "Local"; }
+    static std::string engineVersion();
+
+    // --- The program-wide switch that shows records marked deleted.
+    static void setShowDeleted(bool show);
+    static bool showDeleted();
+
+    // --- Encryption
+    bool isEncrypted() const { return header_.encrypted; }
+    // Needed before the records of an encrypted table can be read or written;
+    // throws WrongPassword. Does nothing on a plain table.
+    void enableEncryption(std::string_view password);
+    // Whole-table conversions; both need an exclusive open. They are
+    // all-or-nothing: a crash half-way leaves the old or the new table.
+    // Encrypting an encrypted table changes nothing.
+    void encryptTable(std::string_view password);
+    void decryptTable();
+
+    // --- Moving (only visible records: not deleted unless shown, matching the filter)
+    void first();
+    void last();
+    void next();
+    void prior();
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    bool isEmpty();  // no visible record
+    uint32_t recno() const { return recno_; }  // 0 while no record is current or a new one is pending
+    // Goes to a physical record; InvalidArgument when there is no such record.
+    void go(uint32_t recno);
+    Bookmark bookmark() const { return recno_; }
+    bool bookmarkValid(Bookmark b);
+    void gotoBookmark(Bookmark b) { go(b); }
+    // Re-reads the record count and the current record from disk.
+    void refresh();
+    // Physical records in the file (re-read from the header).
+    uint32_t recordCount();
+    // Visible records.
+    uint32_t count();
+
+    // --- Changing
+    State state() const { return state_; }
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void deleteRecord();
+    void recall();
+    bool isDeleted() const;
+    // Removes every record; needs an exclusive open.
+    void emptyTable();
+
+    // --- Filter
+    // Throws BadExpression (with position) when the text does not compile;
+    // the old filter then stays. An empty text clears the filter.
+    void setFilter(std::string_view expression);
+    void clearFilter() { setFilter({}); }
+    const std::string& filter() const { return filterText_; }
+
+    // --- Fields of the current record (text is UTF-8)
+    std::string getText(std::string_view fieldName) const { return getText(requireField(fieldName)); }
+    std::string getText(int fieldIndex) const;
+    long long getInt(std::string_view fieldName) const;
+    double getNumber(std::string_view fieldName) const { return getNumber(requireField(fieldName)); }
+    double getNumber(int fieldIndex) const;
+    Date getDate(std::string_view fieldName) const { return getDate(requireField(fieldName)); }
+    Date getDate(int fieldIndex) const;
+    bool getBool(std::string_view fieldName) const;
+    bool isBlank(std::string_view fieldName) const { return isBlank(requireField(fieldName)); }
+    bool isBlank(int fieldIndex) const;
+    // The stored bytes of a field (code page, padded), for fast scans.
+    std::string_view rawField(int fieldIndex) const;
+
+    // Setters need the insert or edit state. Writing an empty text to a date,
+    // number or logical field empties it; a date text is "MM/DD/yy".
+    void setText(std::string_view fieldName, std::string_view utf8) { setText(requireField(fieldName), utf8); }
+    void setText(int fieldIndex, std::string_view utf8);
+    void setInt(std::string_view fieldName, long long value);
+    void setNumber(std::string_view fieldName, double value);
+    void setDate(std::string_view fieldName, Date value);
+    void setBool(std::string_view fieldName, bool value);
+    void clearField(std::string_view fieldName);
+
+    // The current record as the engine holds it (decrypted), for copying.
+    const std::vector<unsigned char>& recordBytes() const { return record_; }
+
+private:
+    Table() = default;
+
+    int requireField(std::string_view name) const;
+    const FieldDef& requireWritable(int fieldIndex);
+    void requireOpen() const;
+    void requireExclusive(const char* what) const;
+    std::string describe() const { return name_; }
+
+    // Header and records on disk.
+    void openFiles();
+    void readHeader();
+    uint32_t reloadRecordCount();
+    void writeRecordCount(uint32_t count);
+    void loadRecord(uint32_t recno, std::vector<unsigned char>& out);
+    const unsigned char* windowRecord(uint32_t recno, bool forward);
+    void invalidateWindow() { windowCount_ = 0; }
+    void writeRecord(uint32_t recno, std::vector<unsigned char> bytes, bool appendEof);
+    void requireCipher() const;
+
+    bool visible(uint32_t recno, const unsigned char* record) const;
+    // Finds the next visible record from `from` stepping by `step`; 0 when none.
+    uint32_t seekVisible(uint32_t from, int step);
+    void setCurrent(uint32_t recno);
+    void leaveEmpty();
+
+    std::vector<unsigned char> blankRecord() const;
+    std::string readMemo(const FieldDef& f, const unsigned char* record) const;
+    std::string memoText(const FieldDef& field, const unsigned char* record) const override;
+    void storePendingMemos();
+    void releaseRecordLock();
+    void reopenAfterRewrite();
+    void rewriteWith(const std::optional<TableCipher>& newCipher);
+    std::vector<std::string> companionPaths() const;
+
+    OpenOptions options_;
+    FileSystem* fs_ = nullptr;
+    std::string folder_, name_, path_;
+    DbfHeader header_;
+    const CodePage* codePage_ = nullptr;
+    std::unique_ptr<File> dbf_;
+    std::unique_ptr<MemoFile> memo_;
+    std::optional<TableCipher> cipher_;
+    std::string password_;
+
+    uint32_t count_ = 0;  // record count as last read from the header
+    uint32_t recno_ = 0;
+    bool eof_ = true, bof_ = true;
+    State state_ = State::Browse;
+    uint32_t lockedRecno_ = 0;
+    std::vector<unsigned char> record_;
+    std::unordered_map<int, std::string> pendingMemos_;
+
+    std::vector<unsigned char> window_;
+    uint32_t windowStart_ = 0, windowCount_ = 0;
+
+    std::string filterText_;
+    Expression filter_;
+};
+
+}  // namespace vv::db
