@@ -100,7 +100,9 @@ void Table::openFiles() {
     count_ = header_.recordCount;
     record_ = blankRecord();
     invalidateWindow();
-    first();
+    // An encrypted table shows nothing until the password is given.
+    if (header_.encrypted && !cipher_) leaveEmpty();
+    else first();
 }
 
 std::vector<std::string> Table::companionPaths() const {

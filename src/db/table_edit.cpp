@@ -126,7 +126,7 @@ void Table::deleteRecord() {
     pendingMemos_.clear();
     post();
     // The deleted record is hidden unless deleted records are shown: move on.
-    if (!gShowDeleted) {
+    if (!showDeleted()) {
         const uint32_t from = recno_;
         uint32_t r = seekVisible(from + 1, +1);
         if (r == 0 && from > 1) r = seekVisible(from - 1, -1);

@@ -28,7 +28,7 @@ void Table::enableEncryption(std::string_view password) {
 void Table::encryptTable(std::string_view password) {
     requireExclusive("Encrypting a table");
     if (header_.encrypted) return;  // already encrypted: nothing changes
-    if (header_.recordLength - 1 < TableCipher::kMinUnitSize)
+    if (std::size_t{header_.recordLength} - 1 < TableCipher::kMinUnitSize)
         throw Error(ErrorKind::InvalidArgument, name_ + ": records shorter than " +
                                                     std::to_string(TableCipher::kMinUnitSize) +
                                                     " bytes cannot be encrypted");

@@ -1,0 +1,157 @@
+// Several real processes on one folder: appends, record locks, exclusive use.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "db/error.h"
+#include "db/table.h"
+#include "support/temp_dir.h"
+
+using namespace vv::db;
+using vv::test::TempDir;
+
+namespace {
+
+// Runs `body` in a child process; the child exits 0 when it returns normally.
+pid_t spawn(const std::function<void()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int status = 0;
+        try {
+            body();
+        } catch (const std::exception& e) {
+            fprintf(stderr, "child: %s\n", e.what());
+            status = 1;
+        }
+        _exit(status);
+    }
+    return pid;
+}
+
+int waitFor(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// A pipe the parent waits on until the child says it is ready.
+struct Signal {
+    int fds[2];
+    Signal() { EXPECT_EQ(pipe(fds), 0); }
+    ~Signal() { close(fds[0]); close(fds[1]); }
+    void raise() { EXPECT_EQ(write(fds[1], "x", 1), 1); }
+    void wait() { char c; EXPECT_EQ(read(fds[0], &c, 1), 1); }
+};
+
+class MultiProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Table::create(dir.str(), "LOG.DBF",
+                      {{"WRITER", FieldType::Numeric, 3, 0, 0, 0}, {"SEQ", FieldType::Numeric, 6, 0, 0, 0},
+                       {"NOTE", FieldType::Memo, 10, 0, 0, 0}});
+        auto t = Table::open(dir.str(), "LOG.DBF");
+        t->append();
+        t->setText("NOTE", "first");
+        t->post();
+    }
+    TempDir dir;
+};
+
+TEST_F(MultiProcessTest, ConcurrentAppendsLoseNothing) {
+    constexpr int kWriters = 4, kEach = 300;
+    std::vector<pid_t> children;
+    for (int w = 1; w <= kWriters; ++w)
+        children.push_back(spawn([&, w] {
+            auto t = Table::open(dir.str(), "LOG.DBF");
+            for (int i = 0; i < kEach; ++i) {
+                t->append();
+                t->setInt("WRITER", w);
+                t->setInt("SEQ", i);
+                t->setText("NOTE", "writer " + std::to_string(w) + " item " + std::to_string(i));
+                t->post();
+            }
+        }));
+    for (pid_t c : children) EXPECT_EQ(waitFor(c), 0);
+
+    auto t = Table::open(dir.str(), "LOG.DBF");
+    EXPECT_EQ(t->recordCount(), 1u + kWriters * kEach);
+    std::set<std::pair<long long, long long>> seen;
+    for (t->first(); !t->eof(); t->next()) {
+        if (t->recno() == 1) continue;
+        const auto w = t->getInt("WRITER"), i = t->getInt("SEQ");
+        EXPECT_EQ(t->getText("NOTE"), "writer " + std::to_string(w) + " item " + std::to_string(i));
+        seen.insert({w, i});
+    }
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kWriters * kEach));
+}
+
+TEST_F(MultiProcessTest, RecordLockIsRefusedUntilPostOrDeath) {
+    Signal locked, release;
+    const pid_t holder = spawn([&] {
+        auto t = Table::open(dir.str(), "LOG.DBF");
+        t->edit();
+        t->setText("NOTE", "from the child");
+        locked.raise();
+        release.wait();
+        t->post();
+    });
+    locked.wait();
+    auto t = Table::open(dir.str(), "LOG.DBF");
+    try {
+        t->edit();
+        FAIL() << "locked record was edited";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::LockConflict);
+    }
+    release.raise();
+    EXPECT_EQ(waitFor(holder), 0);
+    t->edit();
+    EXPECT_EQ(t->getText("NOTE"), "from the child");
+    t->cancel();
+
+    // A process killed while holding the lock releases it with its death.
+    Signal locked2;
+    const pid_t victim = spawn([&] {
+        auto t2 = Table::open(dir.str(), "LOG.DBF");
+        t2->edit();
+        locked2.raise();
+        pause();
+    });
+    locked2.wait();
+    EXPECT_THROW(t->edit(), Error);
+    kill(victim, SIGKILL);
+    waitFor(victim);
+    t->edit();
+    t->post();
+}
+
+TEST_F(MultiProcessTest, ExclusiveOpenWaitsForEveryoneElse) {
+    Signal opened, release;
+    const pid_t child = spawn([&] {
+        auto t = Table::open(dir.str(), "LOG.DBF");
+        opened.raise();
+        release.wait();
+    });
+    opened.wait();
+    OpenOptions exclusive;
+    exclusive.exclusive = true;
+    EXPECT_THROW(Table::open(dir.str(), "LOG.DBF", exclusive), Error);
+    release.raise();
+    EXPECT_EQ(waitFor(child), 0);
+    auto mine = Table::open(dir.str(), "LOG.DBF", exclusive);
+    const pid_t shared = spawn([&] {
+        try {
+            Table::open(dir.str(), "LOG.DBF");
+        } catch (const Error& e) {
+            _exit(e.kind() == ErrorKind::ExclusiveConflict ? 7 : 1);
+        }
+    });
+    EXPECT_EQ(waitFor(shared), 7);
+}
+
+}  // namespace
