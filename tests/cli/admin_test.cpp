@@ -1,0 +1,113 @@
+// vekvoro-admin as a user runs it: output, exit status, messages.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "db/table.h"
+#include "support/temp_dir.h"
+
+using namespace vv::db;
+using vv::test::TempDir;
+
+namespace {
+
+struct Run {
+    int status;
+    std::string out;
+};
+
+// Runs vekvoro-admin with the arguments (each quoted), capturing stdout;
+// stderr goes to stdout when `withErrors` is set.
+Run admin(const std::string& args, bool withErrors = false) {
+    std::string cmd = std::string(VV_ADMIN_PATH) + " " + args + (withErrors ? " 2>&1" : " 2>/dev/null");
+    FILE* p = popen(cmd.c_str(), "r");
+    std::string out;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+    const int status = pclose(p);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+class AdminTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Table::create(dir.str(), "CALLS.DBF",
+                      {{"CODE", FieldType::Character, 8, 0, 0, 0}, {"DATE", FieldType::Date, 8, 0, 0, 0},
+                       {"RATE", FieldType::Numeric, 7, 2, 0, 0}, {"OK", FieldType::Logical, 1, 0, 0, 0},
+                       {"NOTES", FieldType::Memo, 10, 0, 0, 0}});
+        auto t = Table::open(dir.str(), "CALLS.DBF");
+        const char* codes[] = {"ACME", "CAFÉ", "DELTA"};
+        for (int i = 0; i < 3; ++i) {
+            t->append();
+            t->setText("CODE", codes[i]);
+            t->setDate("DATE", Date::fromYmd(2024, 3, i + 1));
+            t->setNumber("RATE", 89.5 + i);
+            t->setBool("OK", i != 1);
+            t->setText("NOTES", i == 0 ? "said \"yes\", then\nleft" : "");
+            t->post();
+        }
+        t->go(3);
+        t->deleteRecord();
+    }
+    std::string q(const std::string& s) { return "'" + s + "'"; }
+    TempDir dir;
+};
+
+TEST_F(AdminTest, DumpCsvShowsVisibleRecordsWithRecnoFirst) {
+    const Run r = admin("dump " + q(dir.str()) + " calls");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "RECNO,CODE,DATE,RATE,OK,NOTES\n"
+              "1,ACME,2024-03-01,89.50,T,\"said \"\"yes\"\", then\nleft\"\n"
+              "2,CAFÉ,2024-03-02,90.50,F,\n");
+    const Run all = admin("dump " + q(dir.str()) + " CALLS --deleted");
+    EXPECT_NE(all.out.find("3,T,DELTA,2024-03-03"), std::string::npos) << all.out;
+}
+
+TEST_F(AdminTest, DumpJsonIsOneArrayKeyedByFieldName) {
+    const Run r = admin("dump " + q(dir.str()) + " CALLS --format json --filter " + q("code = 'CAF'"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "[\n  {\"RECNO\": 2, \"CODE\": \"CAFÉ\", \"DATE\": \"2024-03-02\", \"RATE\": 90.5, \"OK\": false, "
+              "\"NOTES\": \"\"}\n]\n");
+    EXPECT_EQ(admin("dump " + q(dir.str()) + " CALLS --format json --filter " + q("code = 'NONE'")).out, "[]\n");
+}
+
+TEST_F(AdminTest, CountPrintsOnlyTheNumber) {
+    EXPECT_EQ(admin("count " + q(dir.str()) + " CALLS").out, "2\n");
+    EXPECT_EQ(admin("count " + q(dir.str()) + " CALLS --filter " + q("rate >= 90")).out, "1\n");
+    EXPECT_EQ(admin("count " + q(dir.str()) + " CALLS --deleted").out, "3\n");
+}
+
+TEST_F(AdminTest, InfoDescribesTheTable) {
+    const Run r = admin("info " + q(dir.str()) + " CALLS");
+    EXPECT_EQ(r.status, 0);
+    for (const char* expected : {"0xF5", "1252", "Records:     3", "Encrypted:   no", "RATE       N   7  2",
+                                 "NOTES      M  10  0"})
+        EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+}
+
+TEST_F(AdminTest, FailuresSayWhatAndExitNonZero) {
+    struct Case { std::string args; int status; const char* message; };
+    const Case cases[] = {
+        {"dump " + q(dir.str()) + " NOPE", 1, "NOPE.DBF was not found"},
+        {"count " + q(dir.str()) + " CALLS --filter " + q("code = "), 1, "position"},
+        {"count " + q(dir.str()) + " CALLS --filter " + q("nofield = 'x'"), 1, "NOFIELD"},
+        {"dump " + q(dir.str()) + " CALLS --format xml", 2, "csv or json"},
+        {"frobnicate", 2, "unknown command"},
+        {"dump " + q(dir.str()), 2, "expected DIR and TABLE"},
+        {"count " + q(dir.str()) + " CALLS --bogus", 2, "unknown option"},
+    };
+    for (const auto& c : cases) {
+        const Run r = admin(c.args, true);
+        EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
+        EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
+    }
+}
+
+}  // namespace
