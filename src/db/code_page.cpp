@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -127,10 +128,10 @@ const CodePage& CodePage::forLanguageDriver(uint8_t ldid) {
     for (const auto& d : kDrivers)
         if (d.ldid == ldid) number = d.number;
     static std::mutex mutex;
-    static std::map<int, CodePage*> pages;  // never freed: lives for the whole program
+    static std::map<int, std::unique_ptr<CodePage>> pages;  // lives for the whole program
     std::lock_guard lock(mutex);
     auto& slot = pages[number];
-    if (!slot) slot = new CodePage(number, number == 1252 ? 0x03 : ldid);
+    if (!slot) slot = std::make_unique<CodePage>(number, number == 1252 ? 0x03 : ldid);
     return *slot;
 }
 
