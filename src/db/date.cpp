@@ -66,6 +66,17 @@ Date Date::today() {
     return fromYmd(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
+Date Date::todayCached() {
+    thread_local std::time_t lastSecond = 0;
+    thread_local Date lastDay;
+    const std::time_t now = std::time(nullptr);
+    if (now != lastSecond) {
+        lastSecond = now;
+        lastDay = today();
+    }
+    return lastDay;
+}
+
 int Date::expandYear(int twoDigitYear) {
     return twoDigitYear >= 60 ? 1900 + twoDigitYear : 2000 + twoDigitYear;
 }

@@ -19,6 +19,8 @@ public:
     static Date fromYmd(int year, int month, int day);
     static std::optional<Date> tryYmd(int year, int month, int day);
     static Date today();
+    // today(), recomputed at most once a second: for stamping many records.
+    static Date todayCached();
 
     // "yyyymmdd" as stored in a 'D' field; blanks (or all zeros) give the empty date.
     // Anything else that is not a real date gives nullopt.

@@ -98,7 +98,8 @@ void Table::openFiles() {
         throw;
     }
     count_ = header_.recordCount;
-    record_ = blankRecord();
+    blank_ = blankRecord();
+    record_ = blank_;
     invalidateWindow();
     // An encrypted table shows nothing until the password is given.
     if (header_.encrypted && !cipher_) leaveEmpty();
@@ -217,10 +218,14 @@ void Table::requireCipher() const {
 
 // ---------------------------------------------------------------- records on disk
 
-uint32_t Table::reloadRecordCount() {
+uint32_t Table::readStoredCount() {
     unsigned char b[4];
     dbf_->readExact(dbf::kOffsetRecordCount, b, 4);
-    const uint32_t count = readLe32(b);
+    return readLe32(b);
+}
+
+uint32_t Table::reloadRecordCount() {
+    const uint32_t count = readStoredCount();
     const uint64_t size = dbf_->size();
     const uint64_t fits = size > header_.headerLength ? (size - header_.headerLength) / header_.recordLength : 0;
     if (count > fits)
@@ -233,7 +238,7 @@ uint32_t Table::reloadRecordCount() {
 
 void Table::writeRecordCount(uint32_t count) {
     unsigned char b[7];
-    const Date today = Date::today();
+    const Date today = Date::todayCached();
     b[0] = static_cast<unsigned char>(today.year() - 1900);
     b[1] = static_cast<unsigned char>(today.month());
     b[2] = static_cast<unsigned char>(today.day());
@@ -272,15 +277,16 @@ void Table::loadRecord(uint32_t recno, std::vector<unsigned char>& out) {
     if (cipher_) cipher_->decryptRecord(recno, out.data() + 1, out.size() - 1);
 }
 
-void Table::writeRecord(uint32_t recno, std::vector<unsigned char> bytes, bool appendEof) {
+void Table::writeRecord(uint32_t recno, const std::vector<unsigned char>& bytes, bool appendEof) {
     const uint64_t offset = header_.headerLength + uint64_t{recno - 1} * header_.recordLength;
     // Keep the plain copy in the scan window so this process sees its own change.
     if (windowCount_ && recno >= windowStart_ && recno < windowStart_ + windowCount_)
         std::memcpy(window_.data() + std::size_t{recno - windowStart_} * header_.recordLength, bytes.data(),
                     bytes.size());
-    if (cipher_) cipher_->encryptRecord(recno, bytes.data() + 1, bytes.size() - 1);
-    if (appendEof) bytes.push_back(dbf::kEofMarker);
-    dbf_->writeAt(offset, bytes.data(), bytes.size());
+    writeBuffer_.assign(bytes.begin(), bytes.end());
+    if (cipher_) cipher_->encryptRecord(recno, writeBuffer_.data() + 1, writeBuffer_.size() - 1);
+    if (appendEof) writeBuffer_.push_back(dbf::kEofMarker);
+    dbf_->writeAt(offset, writeBuffer_.data(), writeBuffer_.size());
 }
 
 std::vector<unsigned char> Table::blankRecord() const {
@@ -314,7 +320,7 @@ void Table::setCurrent(uint32_t recno) {
 void Table::leaveEmpty() {
     recno_ = 0;
     eof_ = bof_ = true;
-    record_ = blankRecord();
+    record_ = blank_;
 }
 
 void Table::first() {

@@ -176,11 +176,12 @@ private:
     void openFiles();
     void readHeader();
     uint32_t reloadRecordCount();
+    uint32_t readStoredCount();
     void writeRecordCount(uint32_t count);
     void loadRecord(uint32_t recno, std::vector<unsigned char>& out);
     const unsigned char* windowRecord(uint32_t recno, bool forward);
     void invalidateWindow() { windowCount_ = 0; }
-    void writeRecord(uint32_t recno, std::vector<unsigned char> bytes, bool appendEof);
+    void writeRecord(uint32_t recno, const std::vector<unsigned char>& bytes, bool appendEof);
     void requireCipher() const;
 
     bool visible(uint32_t recno, const unsigned char* record) const;
@@ -214,6 +215,8 @@ private:
     State state_ = State::Browse;
     uint32_t lockedRecno_ = 0;
     std::vector<unsigned char> record_;
+    std::vector<unsigned char> blank_;
+    std::vector<unsigned char> writeBuffer_;  // a new record's bytes, made once per open
     std::unordered_map<int, std::string> pendingMemos_;
 
     std::vector<unsigned char> window_;

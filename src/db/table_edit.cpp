@@ -25,7 +25,7 @@ void Table::append() {
     if (options_.readOnly) throw Error(ErrorKind::InvalidState, name_ + " is open read-only");
     requireCipher();
     if (state_ != State::Browse) post();
-    record_ = blankRecord();
+    record_ = blank_;
     pendingMemos_.clear();
     state_ = State::Insert;
     recno_ = 0;
@@ -82,7 +82,8 @@ void Table::post() {
         const bool lockHeader = !options_.exclusive;
         if (lockHeader) dbf_->lock(lock_layout::kTableHeader, 1, LockType::Exclusive);
         try {
-            const uint32_t recno = reloadRecordCount() + 1;
+            // With exclusive use nobody else appends: the count we hold is current.
+            const uint32_t recno = (options_.exclusive ? count_ : readStoredCount()) + 1;
             writeRecord(recno, record_, true);
             writeRecordCount(recno);
             count_ = recno;
