@@ -129,6 +129,39 @@ public:
     // Removes every record; needs an exclusive open.
     void emptyTable();
 
+    // --- Ordering by the tags of the structural compound index (NAME.CDX)
+    struct TagInfo {
+        std::string name;
+        std::string expression;
+        std::string fieldList;  // the key's fields in order, ";"-separated: "C_LAST;FILE_CODE"
+        bool descending = false;
+    };
+    // The tags in the order the index file holds them; empty without an index.
+    std::vector<TagInfo> tags();
+    // Orders the table by a tag (empty: record order) and goes to the first
+    // record. A missing tag or index file is an error naming it.
+    void setIndexName(std::string_view tag);
+    const std::string& indexName() const { return indexName_; }
+    // Orders by the tag whose field list is `fields` ("C_LAST;FILE_CODE").
+    void setIndexFieldNames(std::string_view fields);
+    // Exact seek on the current tag; several values are joined as the key
+    // (each padded to its field's width). The found record becomes current;
+    // respects the filter. Returns false (current record unchanged) when
+    // nothing matches.
+    bool seek(std::string_view valueUtf8);
+    bool seek(const std::vector<std::string>& valuesUtf8);
+    // The first record, in the current order, whose field begins with
+    // `prefix` ignoring case; false when none.
+    bool locate(std::string_view fieldName, std::string_view prefixUtf8);
+    // Adds a tag to the structural index (creating it when needed); needs
+    // an exclusive open.
+    void addTag(std::string_view name, std::string_view expression, bool descending = false);
+    // Master/detail: this table then shows only the records whose key on
+    // the current tag equals `masterField` of master's current record, and
+    // follows master when followMaster() is called after master moved.
+    void setMasterLink(Table* master, std::string_view masterField);
+    void followMaster();
+
     // --- Filter
     // Throws BadExpression (with position) when the text does not compile;
     // the old filter then stays. An empty text clears the filter.
@@ -222,6 +255,7 @@ private:
     std::vector<unsigned char> window_;
     uint32_t windowStart_ = 0, windowCount_ = 0;
 
+    std::string indexName_;
     std::string filterText_;
     Expression filter_;
 };
