@@ -54,8 +54,11 @@ public:
     TableCipher& operator=(TableCipher&&) noexcept;
     ~TableCipher();
 
-private:
+    // The derived keys, opaque outside table_cipher.cpp; copies of a cipher
+    // share them, and they are wiped when the last one goes.
     struct Keys;
+
+private:
     explicit TableCipher(std::shared_ptr<const Keys> keys);
     std::shared_ptr<const Keys> keys_;
 };
