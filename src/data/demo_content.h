@@ -137,10 +137,15 @@ inline constexpr std::array<Text, 10> kStreets = {
     "Commerce Way", "Industrial Parkway", "Harbor Boulevard", "Oak Avenue", "Broadway",
     "Market Street", "Pine Street", "Lakeview Drive", "Technology Loop", "Front Avenue"};
 
-inline constexpr std::array<Text, 30> kFirstNames = {
-    "Anna", "Brian", "Carmen", "David", "Elena", "François", "Grace", "Hannah", "Ian", "José",
-    "Karen", "Liam", "Marta", "Noah", "Olivia", "Peter", "Renée", "Sarah", "Søren", "Tom",
-    "Ursula", "Victor", "Wendy", "Zoë", "Jürgen", "Mei", "Raj", "Aisha", "Hélène", "Mark"};
+struct FirstName { Text name, salutation; };
+inline constexpr std::array<FirstName, 30> kFirstNames = {{
+    {"Anna", "Ms."},   {"Brian", "Mr."},  {"Carmen", "Ms."}, {"David", "Mr."},    {"Elena", "Ms."},
+    {"François", "Mr."}, {"Grace", "Ms."}, {"Hannah", "Ms."}, {"Ian", "Mr."},     {"José", "Mr."},
+    {"Karen", "Ms."},  {"Liam", "Mr."},   {"Marta", "Ms."},  {"Noah", "Mr."},     {"Olivia", "Ms."},
+    {"Peter", "Mr."},  {"Renée", "Ms."},  {"Sarah", "Ms."},  {"Søren", "Mr."},    {"Tom", "Mr."},
+    {"Ursula", "Ms."}, {"Victor", "Mr."}, {"Wendy", "Ms."},  {"Zoë", "Ms."},      {"Jürgen", "Mr."},
+    {"Mei", "Ms."},    {"Raj", "Mr."},    {"Aisha", "Ms."},  {"Hélène", "Ms."},   {"Mark", "Mr."},
+}};
 inline constexpr std::array<Text, 30> kLastNames = {
     "Anderson", "Bauer", "Chen", "Dubois", "Evans", "Fischer", "García", "Hoffmann", "Ibáñez", "Johnson",
     "Kim", "Lefèvre", "Martin", "Nguyen", "O'Brien", "Patel", "Quinn", "Rossi", "Schröder", "Thompson",

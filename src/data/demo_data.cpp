@@ -16,8 +16,6 @@ namespace {
 
 using db::Date;
 
-// ---------------------------------------------------------------- writing
-
 std::unique_ptr<db::Table> openExclusive(const std::string& folder, std::string_view fileName) {
     db::OpenOptions options;
     options.exclusive = true;
@@ -364,7 +362,7 @@ void writeGroups(const std::string& folder, const demo::Hotel& h) {
         t->setNumber("TOT_AVRENT", g.rate);
         t->setDate("BOOK_DATE", arrival.addDays(-120));
         t->setText("MEMO", "Block of " + std::to_string(g.rooms) + " rooms for " + std::to_string(g.nights) +
-                               " nights; meeting room and coffee breaks daily.");
+                               (g.nights == 1 ? " night" : " nights") + "; meeting room and coffee breaks daily.");
         t->post();
     }
 }

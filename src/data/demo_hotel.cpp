@@ -5,6 +5,7 @@
 #include <random>
 #include <string_view>
 
+#include "data/catalogue.h"
 #include "data/demo_content.h"
 #include "db/record_key.h"
 
@@ -104,9 +105,10 @@ private:
 
     Person person(const Account& a, const City& city) {
         Person p;
-        p.first = pick(kFirstNames);
+        const auto& first = pick(kFirstNames);
+        p.first = std::string(first.name);
+        p.salutation = std::string(first.salutation);
         p.last = pick(kLastNames);
-        p.salutation = chance(50) ? "Ms." : "Mr.";
         p.title = pick(kTitles);
         p.department = pick(kDepartments);
         p.phone = city.phoneArea.front() == '+' ? a.phone : phone(city);
@@ -220,7 +222,9 @@ private:
             t.contact = c.contact;
             t.date = c.trace;
             t.code = c.traceCode;
-            t.description = "SC-" + std::string(traceDescription(c.traceCode));
+            // Cut to the field, as the call window has to: "SC-" plus a full-width description is too long.
+            t.description = ("SC-" + std::string(traceDescription(c.traceCode)))
+                                .substr(0, tableDef("TRACES.DBF").field("TRACE_DESC").width);
             t.memo = c.memo;
             t.key = c.key;
             t.addMethod = "A";
@@ -250,6 +254,21 @@ private:
         }
     }
 
+    // Accounts mostly stay on the rate their segment negotiated.
+    int rateCodeFor(std::string_view segment) {
+        auto index = [](std::string_view code) {
+            for (std::size_t i = 0; i < kRateCodes.size(); ++i)
+                if (kRateCodes[i].code == code) return static_cast<int>(i);
+            return 0;
+        };
+        if (chance(15)) return index("RACK");
+        if (segment == "XSTY") return index("XST");
+        if (segment == "GOVT") return index("GOV");
+        if (segment == "LNR") return index(chance(50) ? "LNR1" : "LNR2");
+        if (segment == "CGRP") return index(chance(50) ? "GRP" : "CORP");
+        return index("CORP");
+    }
+
     void makeStays(Hotel& h) {
         for (int i = 0; i < kStays; ++i) {
             Stay s;
@@ -258,7 +277,7 @@ private:
             s.date = today_.addDays(-below(kStayDays));
             s.nights = 1 + below(4);
             s.rooms = chance(10) ? 5 + below(16) : 1 + below(3);
-            s.rateCode = below(static_cast<int>(kRateCodes.size()));
+            s.rateCode = rateCodeFor(h.accounts[s.account].segment);
             if (kRateCodes[s.rateCode].code == "XST") s.nights = 7 + below(21);
             // Negotiated rates move a little; half of them end in .50.
             s.rate = kRateCodes[s.rateCode].rate - 10.0 * below(3) + (chance(50) ? 0.5 : 0.0);
