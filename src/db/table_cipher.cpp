@@ -7,6 +7,7 @@
 #include <openssl/rand.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -91,18 +92,23 @@ struct CipherCtx {
     CipherCtx& operator=(const CipherCtx&) = delete;
 };
 
-// One XTS context per thread, only re-keyed per unit: records are encrypted
-// one at a time during scans, and setting a cipher up afresh each time (an
-// allocation and a provider context) costs more than the encryption.
+// One XTS context per thread. Records are decrypted one at a time during
+// scans, and setting the cipher up per record would cost half again as much
+// as the encryption: the context keeps the key schedule of the key it used
+// last and only takes a new tweak while the same key follows.
 struct XtsContext {
     CipherCtx c;
     bool primed = false;
+    uint64_t keyTag = 0;  // which key is scheduled (see xts()); 0: none
+    bool encrypting = false;
 };
 
 XtsContext& threadXtsContext() {
     thread_local XtsContext holder;
     return holder;
 }
+
+std::atomic<uint64_t> nextKeysId{1};
 
 }  // namespace
 
@@ -111,6 +117,8 @@ struct TableCipher::Keys {
     unsigned char recordKey[kXtsKeySize];
     unsigned char pageKey[kXtsKeySize];
     unsigned char memoKey[kMemoKeySize];
+    // Tells key sets apart for the per-thread XTS context; never reused, unlike addresses.
+    const uint64_t id = nextKeysId.fetch_add(1);
 
     Keys() = default;
     Keys(const Keys&) = delete;
@@ -251,19 +259,25 @@ void checkUnit(std::size_t size, const char* what) {
 
 // XTS with the unit number as tweak: the same bytes at another record or
 // page encrypt differently, and the length does not change.
-void xts(const unsigned char* key, uint64_t unit, unsigned char* data, std::size_t size, bool encrypt,
-         const char* what) {
+void xts(const TableCipher::Keys& keys, bool page, uint64_t unit, unsigned char* data, std::size_t size,
+         bool encrypt) {
+    const char* what = page ? "page" : "record";
     checkUnit(size, what);
     unsigned char tweak[16] = {};
     writeLe64(tweak, unit);
     XtsContext& x = threadXtsContext();
+    const uint64_t keyTag = keys.id * 2 + (page ? 1 : 0);
     const EVP_CIPHER* cipher = x.primed ? nullptr : algorithms().xts;
+    const bool scheduled = x.primed && x.keyTag == keyTag && x.encrypting == encrypt;
+    const unsigned char* key = scheduled ? nullptr : page ? keys.pageKey : keys.recordKey;
     x.primed = false;  // until this unit went through
     int len = 0;
     if (!EVP_CipherInit_ex2(x.c.ctx, cipher, key, tweak, encrypt ? 1 : 0, nullptr) ||
         !EVP_CipherUpdate(x.c.ctx, data, &len, data, static_cast<int>(size)) || len != static_cast<int>(size))
         cryptoFailure(std::string(encrypt ? "encrypt a " : "decrypt a ") + what);
     x.primed = true;
+    x.keyTag = keyTag;
+    x.encrypting = encrypt;
 }
 
 }  // namespace
@@ -305,19 +319,19 @@ bool TableCipher::isHeaderBlock(std::span<const unsigned char> bytes) {
 std::array<unsigned char, TableCipher::kHeaderBlockSize> TableCipher::headerBlock() const { return keys_->block; }
 
 void TableCipher::encryptRecord(uint64_t recno, unsigned char* data, std::size_t size) const {
-    xts(keys_->recordKey, recno, data, size, true, "record");
+    xts(*keys_, false, recno, data, size, true);
 }
 
 void TableCipher::decryptRecord(uint64_t recno, unsigned char* data, std::size_t size) const {
-    xts(keys_->recordKey, recno, data, size, false, "record");
+    xts(*keys_, false, recno, data, size, false);
 }
 
 void TableCipher::encryptPage(uint64_t offset, unsigned char* data, std::size_t size) const {
-    xts(keys_->pageKey, offset, data, size, true, "page");
+    xts(*keys_, true, offset, data, size, true);
 }
 
 void TableCipher::decryptPage(uint64_t offset, unsigned char* data, std::size_t size) const {
-    xts(keys_->pageKey, offset, data, size, false, "page");
+    xts(*keys_, true, offset, data, size, false);
 }
 
 std::string TableCipher::sealMemo(std::string_view plain) const {

@@ -95,6 +95,21 @@ TEST_F(TableCipherTest, TheUnitNumberIsTheTweak) {
     EXPECT_NE(at1, plain);
 }
 
+TEST_F(TableCipherTest, CiphersOfTwoTablesDoNotMix) {
+    const TableCipher other = TableCipher::create("another password");
+    const Bytes plain = pattern(64);
+    Bytes mine = plain, theirs = plain;
+    // Interleaved, as two tables read by one thread.
+    cipher().encryptRecord(5, mine.data(), mine.size());
+    other.encryptRecord(5, theirs.data(), theirs.size());
+    EXPECT_NE(mine, theirs);
+    other.decryptRecord(5, theirs.data(), theirs.size());
+    cipher().decryptRecord(5, mine.data(), mine.size());
+    EXPECT_EQ(mine, plain);
+    EXPECT_EQ(theirs, plain);
+    EXPECT_EQ(kindOf([&] { other.openMemo(cipher().sealMemo("text")); }), ErrorKind::CorruptFile);
+}
+
 TEST_F(TableCipherTest, UnitsShorterThanSixteenBytesAreRefused) {
     Bytes shortUnit = pattern(TableCipher::kMinUnitSize - 1);
     EXPECT_EQ(kindOf([&] { cipher().encryptRecord(1, shortUnit.data(), shortUnit.size()); }),
