@@ -36,8 +36,10 @@ constexpr std::size_t kVerifierSize = 32;
 constexpr unsigned kDefaultLog2N = 15;
 constexpr unsigned kDefaultR = 8;
 constexpr unsigned kDefaultP = 1;
-// Opening a table must not let a damaged block ask for gigabytes.
+// Opening a table must not let a damaged block ask for gigabytes or minutes:
+// at most 8 times the memory and 64 times the work of today's parameters.
 constexpr uint64_t kMaxKdfMemory = 256ull << 20;
+constexpr uint64_t kMaxKdfWork = uint64_t{1} << 24;  // N * r * p
 
 // Layout of the KDF output.
 constexpr std::size_t kXtsKeySize = 64;
@@ -63,6 +65,7 @@ struct KdfParams {
     unsigned log2N = kDefaultLog2N, r = kDefaultR, p = kDefaultP;
 
     uint64_t memory() const { return 128ull * r * ((1ull << log2N) + p + 2); }
+    uint64_t work() const { return (uint64_t{1} << log2N) * r * p; }
 };
 
 // Algorithms fetched once: an implicit fetch on every record costs more than
@@ -241,7 +244,8 @@ KdfParams parseParams(std::span<const unsigned char> block) {
     if (block[kOffsetVersion] != kVersion)
         corrupt("unsupported version " + std::to_string(block[kOffsetVersion]));
     KdfParams params{block[kOffsetLog2N], block[kOffsetR], block[kOffsetP]};
-    if (params.log2N < 1 || params.log2N > 30 || params.r < 1 || params.p < 1 || params.memory() > kMaxKdfMemory)
+    if (params.log2N < 1 || params.log2N > 30 || params.r < 1 || params.p < 1 || params.memory() > kMaxKdfMemory ||
+        params.work() > kMaxKdfWork)
         corrupt("key derivation parameters out of range (N = 2^" + std::to_string(params.log2N) +
                 ", r = " + std::to_string(params.r) + ", p = " + std::to_string(params.p) + ")");
     return params;

@@ -189,7 +189,8 @@ TEST(TableCipherBlockTest, MalformedBlocksAreCorrupt) {
         unsigned char value;
     };
     for (const Case& c : {Case{"magic", 0, 'W'}, Case{"version", 8, 2}, Case{"log2 N of 40", 9, 40},
-                          Case{"zero r", 10, 0}, Case{"zero p", 11, 0}, Case{"r of 64, 256 MB", 10, 64}}) {
+                          Case{"zero r", 10, 0}, Case{"zero p", 11, 0}, Case{"r of 64, 256 MB", 10, 64},
+                          Case{"p of 255", 11, 255}}) {
         SCOPED_TRACE(c.what);
         Block bad = good;
         bad[c.offset] = c.value;
