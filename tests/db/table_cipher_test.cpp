@@ -68,7 +68,7 @@ TEST_F(TableCipherTest, MemosRoundTripWithNonceAndTag) {
         const std::string plain(bytes.begin(), bytes.end());
         const std::string sealed = cipher().sealMemo(plain);
         EXPECT_EQ(sealed.size(), plain.size() + TableCipher::kMemoOverhead);
-        if (size > 0) {
+        if (size >= 16) {  // shorter texts turn up in random bytes by chance
             EXPECT_EQ(sealed.find(plain), std::string::npos);
         }
         EXPECT_EQ(cipher().openMemo(sealed), plain);
