@@ -1,0 +1,73 @@
+// vekvoro: the program. It reads no settings from the command line; the only
+// option, --screenshot FILE, starts normally, waits until start-up is done,
+// saves a picture of the main window with its open windows and exits.
+#include <cstdio>
+
+#include <QDir>
+#include <QMdiArea>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+
+#include "app/guarded_application.h"
+#include "app/main_window.h"
+#include "app/window_openers.h"
+
+namespace {
+
+// The windows of the other parts of the program are plugged in here, as
+// they become available (see app/window_openers.h).
+void plugInWindows(vv::app::WindowOpeners& openers) { (void)openers; }
+
+// How long --screenshot waits for start-up; a dialog waiting for the user
+// (Locate Data, an error box) would otherwise keep it waiting for ever.
+constexpr int kScreenshotPatienceMs = 60000;
+
+bool saveScreenshot(vv::app::TMain& window, const QString& file) {
+    const QPixmap picture = window.grab();
+    if (picture.save(file, "PNG")) return true;
+    std::fprintf(stderr, "vekvoro: cannot write %s\n", qPrintable(file));
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    vv::app::GuardedApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("vekvoro"));
+
+    QString screenshot;
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size()) {
+            screenshot = args[++i];
+        } else {
+            std::fprintf(stderr, "usage: vekvoro [--screenshot FILE.png]\n");
+            return 2;
+        }
+    }
+
+    plugInWindows(vv::app::windowOpeners());
+
+    vv::app::TMain window({QDir::currentPath().toStdString(), QCoreApplication::applicationDirPath().toStdString()});
+
+    if (!screenshot.isEmpty()) {
+        QObject::connect(&window, &vv::app::TMain::startupFinished, &window, [&window, screenshot](bool complete) {
+            if (!complete) std::fprintf(stderr, "vekvoro: start-up did not complete; taking the picture anyway\n");
+            // Once the windows just opened have been laid out.
+            QTimer::singleShot(100, &window, [&window, screenshot] {
+                QCoreApplication::exit(saveScreenshot(window, screenshot) ? 0 : 1);
+            });
+        });
+        QTimer::singleShot(kScreenshotPatienceMs, &window, [&window, screenshot] {
+            if (window.startupDone()) return;
+            std::fprintf(stderr, "vekvoro: start-up is waiting for the user; taking the picture now\n");
+            saveScreenshot(window, screenshot);
+            QCoreApplication::exit(3);
+        });
+    }
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) window.setGeometry(screen->availableGeometry());
+    window.showMaximized();
+    return QApplication::exec();
+}
