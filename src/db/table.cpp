@@ -115,13 +115,15 @@ std::vector<std::string> Table::companionPaths() const {
 
 void Table::readHeader() {
     unsigned char fixed[dbf::kFixedHeaderSize];
-    const uint64_t size = dbf_->size();
     if (dbf_->readAt(0, fixed, sizeof fixed) != sizeof fixed)
         throw Error(ErrorKind::CorruptFile, name_ + ": the file is too short to be a table");
     const uint16_t length = DbfHeader::headerLengthOf(fixed);
     std::vector<unsigned char> bytes(std::max<std::size_t>(length, dbf::kFixedHeaderSize));
     const std::size_t got = dbf_->readAt(0, bytes.data(), bytes.size());
     bytes.resize(got);
+    // The size is taken after the header: another user may append meanwhile,
+    // and the file only grows, so it then holds at least what the header counts.
+    const uint64_t size = dbf_->size();
     header_ = DbfHeader::parse(bytes, size, name_);
 }
 
