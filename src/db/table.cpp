@@ -135,11 +135,20 @@ Table::~Table() {
     }
 }
 
+void Table::flush() {
+    requireOpen();
+    if (!dirty_) return;
+    if (memo_) memo_->sync();
+    dbf_->sync();
+    dirty_ = false;
+}
+
 void Table::close() {
     if (!dbf_) return;
     pendingMemos_.clear();
     state_ = State::Browse;
     releaseRecordLock();
+    flush();
     memo_.reset();
     dbf_.reset();  // releases the open lock with the file
     cipher_.reset();
@@ -288,6 +297,7 @@ void Table::writeRecord(uint32_t recno, const std::vector<unsigned char>& bytes,
     writeBuffer_.assign(bytes.begin(), bytes.end());
     if (cipher_) cipher_->encryptRecord(recno, writeBuffer_.data() + 1, writeBuffer_.size() - 1);
     if (appendEof) writeBuffer_.push_back(dbf::kEofMarker);
+    dirty_ = true;
     dbf_->writeAt(offset, writeBuffer_.data(), writeBuffer_.size());
 }
 

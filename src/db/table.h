@@ -59,8 +59,11 @@ public:
     Table(const Table&) = delete;
     Table& operator=(const Table&) = delete;
 
-    // Discards a pending record and releases every lock; further use throws.
+    // Discards a pending record, makes what was posted durable and releases
+    // every lock; further use throws.
     void close();
+    // Makes every posted change durable (synced to stable storage).
+    void flush();
     bool isOpen() const { return dbf_ != nullptr; }
 
     // --- Description
@@ -247,6 +250,7 @@ private:
     bool eof_ = true, bof_ = true;
     State state_ = State::Browse;
     uint32_t lockedRecno_ = 0;
+    bool dirty_ = false;  // posted changes not yet synced
     std::vector<unsigned char> record_;
     std::vector<unsigned char> blank_;
     std::vector<unsigned char> writeBuffer_;  // a new record's bytes, made once per open
