@@ -42,7 +42,9 @@ public:
     Expression& operator=(const Expression&) = delete;
 
     // Compiles UTF-8 expression text; literals are converted to the table's
-    // code page. Field names match in any case. Throws ExpressionError
+    // code page (UPPER/LOWER use its letter case). Field names match in any
+    // case. The grammar and the comparison rules are in doc/expressions.md.
+    // Throws ExpressionError
     // (kind BadExpression) with the position and a plain message for syntax
     // errors, unknown fields or functions and type mismatches.
     static Expression compile(std::string_view text, const FieldList& fields, const CodePage& codePage);
@@ -53,16 +55,27 @@ public:
     const std::string& text() const;
     ValueType type() const;
     // Width of a character result when it is fixed (field widths add up, as
-    // index keys need); 0 when it varies. 8 for dates, 8 for numbers as keys.
+    // index keys need); 0 when it varies. 8 for dates, 8 for numbers as keys,
+    // 1 for logicals. Fixed: fields, literals, UPPER/LOWER of fixed texts,
+    // DTOS/DTOC (8), STR (its length, 10 by default), PADL/PADR with a literal
+    // length, LEFT/RIGHT/SUBSTR of a fixed text with literal numbers, and
+    // IIF whose two results have the same fixed width. TRIM and memos vary.
     int width() const;
     // Field names referenced, upper case, in order of first appearance.
     std::vector<std::string> fieldNames() const;
 
     // Evaluation. Calling the one that does not match type() throws InvalidState.
+    // Evaluating never changes the expression: one compiled expression may be
+    // evaluated from several threads at once. Filters and keys made of
+    // fields, literals, comparisons and the text functions do not allocate
+    // (texts built on the way live in a buffer on the stack).
     bool evalLogical(const RecordView& record) const;
     std::string evalText(const RecordView& record) const;  // code-page bytes
     double evalNumber(const RecordView& record) const;
     Date evalDate(const RecordView& record) const;
+    // As evalText, into `out` (its capacity is reused: building many index
+    // keys allocates nothing once out has grown).
+    void evalTextInto(const RecordView& record, std::string& out) const;
 
 private:
     std::unique_ptr<CompiledExpression> impl_;
