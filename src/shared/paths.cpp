@@ -14,12 +14,6 @@ bool hasDriveLetter(std::string_view text) {
     return text.size() >= 2 && std::isalpha(static_cast<unsigned char>(text[0])) && text[1] == ':';
 }
 
-std::string lower(std::string_view text) {
-    std::string s(text);
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 #ifndef _WIN32
 // `rest` of a text whose front stood for the home folder ("\vek\data" after "c:").
 std::string underHome(std::string_view rest) {
@@ -58,8 +52,12 @@ bool endsWithSeparator(std::string_view path) { return !path.empty() && isPathSe
 
 std::string withTrailingSeparator(std::string_view path) {
     std::string s(path);
-    if (!endsWithSeparator(s)) s += kPathSeparator;
-    return s;
+    if (endsWithSeparator(s)) return s;
+#ifndef _WIN32
+    // A Windows text typed or stored here keeps to its own separator.
+    if (s.find('\\') != std::string::npos && s.find('/') == std::string::npos) return s + '\\';
+#endif
+    return s + kPathSeparator;
 }
 
 std::string toNativePath(std::string_view stored) {
@@ -120,10 +118,6 @@ bool fileExists(std::string_view path) {
     if (!std::filesystem::is_directory(folder, ec)) return false;
     const auto found = db::FileSystem::local().findIgnoringCase(folder, name);
     return found && std::filesystem::is_regular_file(*found, ec);
-}
-
-std::string foldCaseForPath(std::string_view path) {
-    return kFileNamesIgnoreCase ? lower(path) : std::string(path);
 }
 
 }  // namespace vv::shared

@@ -33,8 +33,10 @@ std::string homeFolder();
 bool isPathSeparator(char c);
 bool endsWithSeparator(std::string_view path);
 
-// `path` with kPathSeparator appended unless it already ends in a separator;
-// an empty text becomes the separator alone. Does not translate.
+// `path` with a separator appended unless it already ends in one: a
+// backslash after a text written with backslashes only, otherwise
+// kPathSeparator; an empty text becomes kPathSeparator alone. Does not
+// translate.
 std::string withTrailingSeparator(std::string_view path);
 
 // A stored path text as this platform uses it (see the top of this file).
@@ -64,9 +66,5 @@ std::string folderOfFile(std::string_view filePath);
 // regard to case, as the table engine opens tables (and as Windows does);
 // "c:\vek\datasystem.dbf" is simply a file that is not there.
 bool fileExists(std::string_view path);
-
-// A path text in lower case when file names ignore case on this platform;
-// unchanged elsewhere, where folding would name another folder.
-std::string foldCaseForPath(std::string_view path);
 
 }  // namespace vv::shared
