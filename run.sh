@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds the program and starts it on the demo data folder (made on first use).
+# Arguments go to the program, e.g. ./run.sh --screenshot shot.png
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/ensure_packages.sh
@@ -9,13 +10,34 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVV_BUILD_TESTS
 cmake --build build/release -j "$(nproc)"
 
 admin=build/release/src/cli/vekvoro-admin
+program=build/release/src/app/vekvoro
 demo=${VV_DEMO_DIR:-$PWD/demo}
+case "$demo" in /*) ;; *) demo=$PWD/$demo ;; esac
+
 if [ ! -d "$demo" ]; then
-    "$admin" demo "$demo"
+    echo "Creating the demo data folder $demo"
+    if ! "$admin" create-data "$demo" --demo; then
+        echo "(create-data is not available; making the small demo folder instead)"
+        rm -rf "$demo"
+        "$admin" demo "$demo"
+    fi
 fi
-if [ -x build/release/src/app/vekvoro ]; then
-    exec build/release/src/app/vekvoro "$@"
+
+if [ ! -x "$program" ]; then
+    echo "The program is not built yet; the demo data folder is $demo"
+    "$admin" info "$demo" SALECALL
+    exit 0
 fi
-echo "Demo data folder: $demo"
-"$admin" info "$demo" SALECALL
-"$admin" count "$demo" SALECALL
+
+# The program finds its data through SYSPATH.DBF beside it.
+program_dir=$(cd "$(dirname "$program")" && pwd)
+if ! "$admin" write-syspath "$program_dir" "$demo"; then
+    echo "(write-syspath is not available; the program will ask for the data folder: $demo)"
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): running under xvfb-run"
+    ensure_packages xvfb xauth
+    exec xvfb-run -a "$program" "$@"
+fi
+exec "$program" "$@"

@@ -13,8 +13,17 @@ namespace vv::app {
 
 namespace {
 
+QLabel* centred(const QString& text, QWidget* parent, const char* name) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+}  // namespace
+
 // The product logo: drawn, so the program carries no image files.
-QPixmap logo() {
+QPixmap productLogo() {
     QPixmap pixmap(64, 64);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -34,15 +43,6 @@ QPixmap logo() {
     return pixmap;
 }
 
-QLabel* centred(const QString& text, QWidget* parent, const char* name) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setAlignment(Qt::AlignCenter);
-    return label;
-}
-
-}  // namespace
-
 TAboutbox::TAboutbox(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Aboutbox"));
     setWindowTitle(QStringLiteral("About"));
@@ -55,7 +55,7 @@ TAboutbox::TAboutbox(QWidget* parent) : QWidget(parent) {
     version->setFont(bold);
 
     auto* picture = centred(QString(), this, "ProgramIcon");
-    picture->setPixmap(logo());
+    picture->setPixmap(productLogo());
 
     auto* rule = new QFrame(this);
     rule->setFrameShape(QFrame::HLine);

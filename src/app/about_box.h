@@ -2,9 +2,13 @@
 // notice. An MDI child without buttons, closed by its close box.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 
 namespace vv::app {
+
+// The product logo, also the program's window icon.
+QPixmap productLogo();
 
 class TAboutbox : public QWidget {
     Q_OBJECT

@@ -4,11 +4,13 @@
 #include <cstdio>
 
 #include <QDir>
+#include <QIcon>
 #include <QMdiArea>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
 
+#include "app/about_box.h"
 #include "app/guarded_application.h"
 #include "app/main_window.h"
 #include "app/window_openers.h"
@@ -35,6 +37,7 @@ bool saveScreenshot(vv::app::TMain& window, const QString& file) {
 int main(int argc, char** argv) {
     vv::app::GuardedApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vekvoro"));
+    QApplication::setWindowIcon(QIcon(vv::app::productLogo()));
 
     QString screenshot;
     const QStringList args = QCoreApplication::arguments();

@@ -5,8 +5,11 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "app/about_box.h"
 #include "app/locate_data_dialog.h"
@@ -26,6 +29,22 @@ auto guarded(TMain* window, const char* where, Fn fn) {
     return [window, where, fn] { shared::runGuarded(window, [&] { fn(); }, QString::fromLatin1(where)); };
 }
 
+// The client area: a gradient from top to bottom over the whole area, made
+// again for each size (a brush relative to each painted piece would band).
+class GradientMdiArea : public QMdiArea {
+public:
+    using QMdiArea::QMdiArea;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QMdiArea::resizeEvent(event);
+        QLinearGradient gradient(0, 0, 0, std::max(1, viewport()->height()));
+        gradient.setColorAt(0, QColor(0x1c, 0x3f, 0x7a));
+        gradient.setColorAt(1, QColor(0x9f, 0xbf, 0xe8));
+        setBackground(gradient);
+    }
+};
+
 }  // namespace
 
 TMain::TMain(shared::StartupPlaces places, QWidget* parent) : QMainWindow(parent), places_(std::move(places)) {
@@ -34,13 +53,8 @@ TMain::TMain(shared::StartupPlaces places, QWidget* parent) : QMainWindow(parent
     // Records marked deleted stay out of sight everywhere unless a window asks for them.
     db::Table::setShowDeleted(false);
 
-    mdiArea_ = new QMdiArea(this);
+    mdiArea_ = new GradientMdiArea(this);
     mdiArea_->setObjectName(QStringLiteral("RzBackground1"));
-    QLinearGradient gradient(0, 0, 0, 1);
-    gradient.setCoordinateMode(QGradient::ObjectMode);
-    gradient.setColorAt(0, QColor(0x1c, 0x3f, 0x7a));
-    gradient.setColorAt(1, QColor(0x9f, 0xbf, 0xe8));
-    mdiArea_->setBackground(gradient);
     setCentralWidget(mdiArea_);
 
     buildMenu();

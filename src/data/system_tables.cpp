@@ -48,7 +48,7 @@ void writeSysPath(const std::string& programFolder, const std::string& dataFolde
     auto table = db::Table::open(programFolder, kSysPathFile);
     editFirstRecord(*table);
     table->setText("PROG_PATH", withSeparator(dataFolder));
-    table->setText("MISC", withSeparator(lettersFolder));
+    table->setText("MISC", withSeparator(lettersFolder.empty() ? withSeparator(dataFolder) + "letters" : lettersFolder));
     table->post();
 }
 

@@ -45,11 +45,11 @@ void editFirstRecord(db::Table& table);
 
 // Sets up SYSPATH.DBF for an installation made from the command line:
 // creates it when missing and stores `dataFolder` in PROG_PATH and
-// `lettersFolder` in MISC, each given a trailing '/' when it ends in no
-// separator. The report and contract folders are left empty, so start-up
-// derives the contract folder from the data folder. The data folder is
-// not checked.
+// `lettersFolder` in MISC (empty: the "letters" folder inside the data
+// folder), each given a trailing '/' when it ends in no separator. The
+// report and contract folders are left empty, so start-up derives the
+// contract folder from the data folder. Neither folder is checked.
 void writeSysPath(const std::string& programFolder, const std::string& dataFolder,
-                  const std::string& lettersFolder);
+                  const std::string& lettersFolder = {});
 
 }  // namespace vv::data

@@ -51,6 +51,9 @@ TEST(SystemTablesTest, WriteSysPathCreatesItOnceAndKeepsOneRecord) {
     EXPECT_EQ(stored.lettersFolder, "/srv/hotel/letters/");
     EXPECT_EQ(stored.contractFolder, "");
     EXPECT_EQ(stored.reportFolder, "");
+
+    writeSysPath(program.str(), "/srv/demo");
+    EXPECT_EQ(readSysPath(program.str()).lettersFolder, "/srv/demo/letters/");
 }
 
 TEST(SystemTablesTest, EditFirstRecordAppendsOnlyToAnEmptyTable) {
