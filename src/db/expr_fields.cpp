@@ -124,6 +124,7 @@ public:
         const unsigned char c = ctx.record.data[field_.offset];
         return c == 'T' || c == 't' || c == 'Y' || c == 'y';
     }
+    bool cheap() const override { return true; }
 
 private:
     FieldDef field_;

@@ -53,6 +53,7 @@ public:
         int y, m, d;
         return storedDate(p, y, m, d) ? std::string_view(reinterpret_cast<const char*>(p), 8) : kBlankDtos;
     }
+    const FieldDef* dtosOfDateField() const override { return field_->dateField(); }
 
 private:
     NodePtr field_;

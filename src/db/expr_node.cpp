@@ -17,13 +17,20 @@ char* Scratch::allocate(std::size_t n, std::size_t position) {
         inlineUsed_ += n;
         return p;
     }
-    blocks_.push_back(std::make_unique<char[]>(n == 0 ? 1 : n));
-    return blocks_.back().get();
+    auto& blocks = heap().blocks;
+    blocks.push_back(std::make_unique<char[]>(n == 0 ? 1 : n));
+    return blocks.back().get();
 }
 
 std::string_view Scratch::keep(std::string&& text) {
-    kept_.push_back(std::make_unique<std::string>(std::move(text)));
-    return *kept_.back();
+    auto& kept = heap().kept;
+    kept.push_back(std::make_unique<std::string>(std::move(text)));
+    return *kept.back();
+}
+
+Scratch::Heap& Scratch::heap() {
+    if (!heap_) heap_ = std::make_unique<Heap>();
+    return *heap_;
 }
 
 namespace {

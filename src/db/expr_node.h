@@ -39,11 +39,16 @@ public:
 
 private:
     static constexpr std::size_t kInlineBytes = 2048;
+    struct Heap {
+        std::vector<std::unique_ptr<char[]>> blocks;
+        std::vector<std::unique_ptr<std::string>> kept;
+    };
+    Heap& heap();
+
     alignas(16) char inline_[kInlineBytes];
     std::size_t inlineUsed_ = 0;
     std::size_t total_ = 0;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    std::vector<std::unique_ptr<std::string>> kept_;
+    std::unique_ptr<Heap> heap_;  // only when the stack part does not do
 };
 
 struct EvalContext {
@@ -68,7 +73,13 @@ public:
     virtual const FieldDef* characterField() const { return nullptr; }
     // A 'D' field (lets DTOS hand out the stored bytes).
     virtual const FieldDef* dateField() const { return nullptr; }
+    // DTOS of a 'D' field (lets comparisons work on the stored bytes).
+    virtual const FieldDef* dtosOfDateField() const { return nullptr; }
     virtual bool isLiteral() const { return false; }
+    // A logical test of a few record bytes that cannot fail: .AND./.OR.
+    // evaluate such tests all and combine them without branching, which
+    // beats stopping early when the answers on a scan are unpredictable.
+    virtual bool cheap() const { return false; }
 
     ValueType type() const { return type_; }
     std::size_t position() const { return position_; }  // where the subexpression starts

@@ -87,18 +87,30 @@ public:
     }
     void append(NodePtr operand) {
         adopt(*operand);
+        allCheap_ = (operands_.empty() || allCheap_) && operand->cheap();
         operands_.push_back(std::move(operand));
     }
     bool isAnd() const { return isAnd_; }
     bool logical(EvalContext& ctx) const override {
+        if (allCheap_) {
+            bool result = isAnd_;
+            if (isAnd_) {
+                for (const auto& operand : operands_) result &= operand->logical(ctx);
+            } else {
+                for (const auto& operand : operands_) result |= operand->logical(ctx);
+            }
+            return result;
+        }
         // Stops at the first operand that decides the result.
         for (const auto& operand : operands_)
             if (operand->logical(ctx) != isAnd_) return !isAnd_;
         return isAnd_;
     }
+    bool cheap() const override { return allCheap_ && operands_.size() <= 4; }
 
 private:
     bool isAnd_;
+    bool allCheap_ = false;
     std::vector<NodePtr> operands_;
 };
 
@@ -276,6 +288,58 @@ private:
     uint32_t width_ = 0;
 };
 
+// The hot filter shapes "FIELD = 'ABC'" and "DTOS(DATE) >= '19990301'":
+// up to 8 leading bytes of the record are compared with a literal of that
+// length, both read as big-endian integers, so byte order is number order
+// and no call is made. For DTOS the stored bytes count only when they are a
+// real date; otherwise DTOS gives blanks, whose answer is worked out once.
+class RecordPrefixCompare final : public Node {
+public:
+    RecordPrefixCompare(BinaryOp op, NodePtr l, std::string_view literal, uint32_t offset, bool dtos)
+        : Node(ValueType::Logical, l->position()), op_(op), offset_(offset), length_(literal.size()),
+          isDate_(dtos), literal_(load(reinterpret_cast<const unsigned char*>(literal.data()), literal.size())),
+          blankAnswer_(compareTexts(op, "        ", literal)) {
+        adopt(*l);
+    }
+    bool logical(EvalContext& ctx) const override {
+        const unsigned char* p = ctx.record.data + offset_;
+        if (isDate_) {
+            int y, m, d;
+            if (!storedDate(p, y, m, d)) return blankAnswer_;
+        }
+        const uint64_t value = load(p, length_);
+        switch (op_) {
+        case BinaryOp::Equal: return value == literal_;
+        case BinaryOp::NotEqual: return value != literal_;
+        case BinaryOp::Less: return value < literal_;
+        case BinaryOp::LessEqual: return value <= literal_;
+        case BinaryOp::Greater: return value > literal_;
+        case BinaryOp::GreaterEqual: return value >= literal_;
+        default: return false;
+        }
+    }
+    bool cheap() const override { return true; }
+    // Usable when the left side always has at least `literal` bytes (so
+    // EXACT OFF compares exactly the literal's length) and "==" is not asked.
+    static bool fits(BinaryOp op, std::size_t literalLength) {
+        return op != BinaryOp::ExactEqual && literalLength <= 8;
+    }
+
+private:
+    static uint64_t load(const unsigned char* p, std::size_t n) {
+        uint64_t v = 0;
+        for (std::size_t i = 0; i < n; ++i) v = (v << 8) | p[i];
+        return n == 0 ? 0 : v << (8 * (8 - n));
+    }
+
+    BinaryOp op_;
+    uint32_t offset_;
+    std::size_t length_;
+    bool isDate_;
+    uint64_t literal_;
+    bool blankAnswer_;
+};
+
 class Contains final : public Node {  // "$": an empty left text is in nothing
 public:
     Contains(NodePtr l, NodePtr r) : Node(ValueType::Logical, l->position()), l_(std::move(l)), r_(std::move(r)) {
@@ -324,6 +388,13 @@ NodePtr makeComparison(BinaryOp op, std::string_view opText, NodePtr l, NodePtr 
             const RecordView none;
             EvalContext ctx(none);
             std::string literal(r->text(ctx));
+            if (RecordPrefixCompare::fits(op, literal.size())) {
+                const FieldDef* f = l->characterField();
+                if (f && f->width >= literal.size())
+                    return std::make_unique<RecordPrefixCompare>(op, std::move(l), literal, f->offset, false);
+                if (const FieldDef* d = l->dtosOfDateField())
+                    return std::make_unique<RecordPrefixCompare>(op, std::move(l), literal, d->offset, true);
+            }
             return std::make_unique<TextCompareLiteral>(op, std::move(l), std::move(literal));
         }
         return std::make_unique<TextCompare>(op, std::move(l), std::move(r));

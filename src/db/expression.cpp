@@ -20,13 +20,16 @@ const CompiledExpression& compiled(const std::unique_ptr<CompiledExpression>& im
     return *impl;
 }
 
-const expr::Node& rootOf(const std::unique_ptr<CompiledExpression>& impl, ValueType wanted) {
+[[noreturn]] [[gnu::noinline]] void wrongType(const std::unique_ptr<CompiledExpression>& impl, ValueType wanted) {
     const CompiledExpression& c = compiled(impl);
-    if (c.root->type() != wanted)
-        throw Error(ErrorKind::InvalidState, "The expression \"" + c.text + "\" gives a " +
-                                                 expr::typeName(c.root->type()) + " value, not a " +
-                                                 expr::typeName(wanted) + " one");
-    return *c.root;
+    throw Error(ErrorKind::InvalidState, "The expression \"" + c.text + "\" gives a " +
+                                             expr::typeName(c.root->type()) + " value, not a " +
+                                             expr::typeName(wanted) + " one");
+}
+
+inline const expr::Node& rootOf(const std::unique_ptr<CompiledExpression>& impl, ValueType wanted) {
+    if (!impl || impl->root->type() != wanted) wrongType(impl, wanted);
+    return *impl->root;
 }
 
 }  // namespace

@@ -209,6 +209,47 @@ TEST_F(ExpressionEval, BlankAndOddStoredValues) {
     }
 }
 
+// Comparisons of a field or DTOS(field) with a short literal work on the
+// stored bytes; they must answer exactly as the general text rules do
+// (reached here through "+ 0" and LEFT, which are not plain fields).
+TEST_F(ExpressionEval, StoredByteComparisonsAgreeWithTheGeneralRules) {
+    const char* const ops[] = {"=", "<>", "<", "<=", ">", ">=", "=="};
+    const char* const dates[] = {"19990315", "19990301", "20000101", "        ", "19990231", "0000000x"};
+    const char* const dateLiterals[] = {"19990301", "1999", "", "2", "        ", "19990315", "199903150"};
+    for (const char* stored : dates) {
+        putRaw("DATE", stored);
+        for (const char* op : ops)
+            for (const char* lit : dateLiterals) {
+                const std::string tail = std::string(" ") + op + " '" + lit + "'";
+                EXPECT_EQ(logical("DTOS(date)" + tail), logical("DTOS(date + 0)" + tail)) << stored << tail;
+            }
+    }
+    const char* const ids[] = {"ABC", "AB ", "ABD", "   ", "\xE9" "AB"};
+    const char* const idLiterals[] = {"ABC", "AB", "", "ABD", "A ", "ABCD", "é"};
+    for (const char* stored : ids) {
+        putRaw("SALES_ID", stored);
+        for (const char* op : ops)
+            for (const char* lit : idLiterals) {
+                const std::string tail = std::string(" ") + op + " '" + lit + "'";
+                EXPECT_EQ(logical("sales_id" + tail), logical("LEFT(sales_id, 3)" + tail)) << stored << tail;
+            }
+    }
+    // Chains of such tests are evaluated without stopping early; same answers.
+    putRaw("DATE", "19990315");
+    for (const char* id : {"ABC", "XYZ"})
+        for (const char* active : {"T", "F"}) {
+            putRaw("SALES_ID", id);
+            putRaw("ACTIVE", active);
+            for (const char* chain : {"dtos(date) >= '19990301' .and. sales_id = 'ABC' .and. active",
+                                      "dtos(date) < '19990301' .or. sales_id = 'ABC' .or. active",
+                                      "(sales_id = 'ABC' .or. active) .and. dtos(date) = '1999'"}) {
+                std::string slow = chain;
+                slow.replace(slow.find("sales_id"), 8, "LEFT(sales_id, 3)");
+                EXPECT_EQ(logical(chain), logical(slow)) << id << active << " " << chain;
+            }
+        }
+}
+
 TEST_F(ExpressionEval, DeletedFlagAndRecordNumber) {
     rec()[0] = '*';
     recno_ = 12345;
