@@ -2,6 +2,7 @@
 // option, --screenshot FILE, starts normally, waits until start-up is done,
 // saves a picture of the main window with its open windows and exits.
 #include <cstdio>
+#include <memory>
 
 #include <QDir>
 #include <QIcon>
@@ -25,11 +26,20 @@ void plugInWindows(vv::app::WindowOpeners& openers) { (void)openers; }
 // (Locate Data, an error box) would otherwise keep it waiting for ever.
 constexpr int kScreenshotPatienceMs = 60000;
 
-bool saveScreenshot(vv::app::TMain& window, const QString& file) {
-    const QPixmap picture = window.grab();
-    if (picture.save(file, "PNG")) return true;
+bool savePicture(const QPixmap& picture, const QString& file) {
+    if (!picture.isNull() && picture.save(file, "PNG")) return true;
     std::fprintf(stderr, "vekvoro: cannot write %s\n", qPrintable(file));
     return false;
+}
+
+// The whole screen when the platform can give it (a dialog waiting for the
+// user is then in the picture), otherwise the main window.
+QPixmap screenOrWindow(QWidget& window) {
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QPixmap picture = screen->grabWindow(0);
+        if (!picture.isNull()) return picture;
+    }
+    return window.grab();
 }
 
 }  // namespace
@@ -55,17 +65,21 @@ int main(int argc, char** argv) {
     vv::app::TMain window({QDir::currentPath().toStdString(), QCoreApplication::applicationDirPath().toStdString()});
 
     if (!screenshot.isEmpty()) {
-        QObject::connect(&window, &vv::app::TMain::startupFinished, &window, [&window, screenshot](bool complete) {
+        auto taken = std::make_shared<bool>(false);
+        QObject::connect(&window, &vv::app::TMain::startupFinished, &window, [&window, screenshot, taken](bool complete) {
+            if (*taken) return;
             if (!complete) std::fprintf(stderr, "vekvoro: start-up did not complete; taking the picture anyway\n");
             // Once the windows just opened have been laid out.
-            QTimer::singleShot(100, &window, [&window, screenshot] {
-                QCoreApplication::exit(saveScreenshot(window, screenshot) ? 0 : 1);
+            QTimer::singleShot(100, &window, [&window, screenshot, taken] {
+                *taken = true;
+                QCoreApplication::exit(savePicture(window.grab(), screenshot) ? 0 : 1);
             });
         });
-        QTimer::singleShot(kScreenshotPatienceMs, &window, [&window, screenshot] {
-            if (window.startupDone()) return;
+        QTimer::singleShot(kScreenshotPatienceMs, &window, [&window, screenshot, taken] {
+            if (*taken || window.startupDone()) return;
+            *taken = true;
             std::fprintf(stderr, "vekvoro: start-up is waiting for the user; taking the picture now\n");
-            saveScreenshot(window, screenshot);
+            savePicture(screenOrWindow(window), screenshot);
             QCoreApplication::exit(3);
         });
     }
