@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "db/expression.h"
@@ -34,6 +35,14 @@ public:
     // Room for n bytes, valid until the Scratch ends. Throws ExpressionError
     // at `position` when the evaluation would pass kMaxScratchBytes.
     char* allocate(std::size_t n, std::size_t position);
+    // Room for n objects of a trivially destructible type, suitably aligned.
+    template <typename T>
+    T* allocateArray(std::size_t n, std::size_t position) {
+        static_assert(std::is_trivially_destructible_v<T>);
+        char* raw = allocate(n * sizeof(T) + alignof(T), position);
+        const auto misalign = reinterpret_cast<std::uintptr_t>(raw) % alignof(T);
+        return reinterpret_cast<T*>(raw + (misalign == 0 ? 0 : alignof(T) - misalign));
+    }
     // Keeps a text (memo contents) alive for the evaluation; not counted.
     std::string_view keep(std::string&& text);
 

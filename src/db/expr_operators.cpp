@@ -2,6 +2,8 @@
 // connectives, with the type rules that decide which node an operator becomes.
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <new>
 
 #include "db/error.h"
 #include "db/expr_node.h"
@@ -130,17 +132,11 @@ public:
         parts_.push_back({trimBefore, std::move(operand)});
     }
     std::string_view text(EvalContext& ctx) const override {
+        // All parts first, so the result is allocated once.
         std::string_view local[8];
-        std::string_view* views = local;
-        if (parts_.size() > std::size(local))
-            views = reinterpret_cast<std::string_view*>(ctx.scratch.allocate(
-                parts_.size() * sizeof(std::string_view) + alignof(std::string_view), position()));
-        if (views != local) {
-            // Scratch hands out bytes; line them up for string_view.
-            auto raw = reinterpret_cast<std::uintptr_t>(views);
-            raw = (raw + alignof(std::string_view) - 1) & ~(std::uintptr_t{alignof(std::string_view)} - 1);
-            views = reinterpret_cast<std::string_view*>(raw);
-        }
+        std::string_view* views = parts_.size() <= std::size(local)
+                                      ? local
+                                      : ctx.scratch.allocateArray<std::string_view>(parts_.size(), position());
         std::size_t total = 0;
         for (std::size_t i = 0; i < parts_.size(); ++i) {
             new (&views[i]) std::string_view(parts_[i].operand->text(ctx));
