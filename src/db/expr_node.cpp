@@ -115,13 +115,22 @@ NodePtr makeLogicalLiteral(bool value, std::size_t position) {
 }
 
 NodePtr fold(NodePtr node) {
-    if (!node->constant() || node->isLiteral()) return node;
+    if (!node->constant() || node->isLiteral() || node->foldRefused()) return node;
     // Constant subtrees never look at the record.
     const RecordView none;
     EvalContext ctx(none);
     const std::size_t at = node->position();
     switch (node->type()) {
-    case ValueType::Character: return makeTextLiteral(std::string(node->text(ctx)), at);
+    case ValueType::Character: {
+        // A huge constant text stays a node: folding a long chain of them
+        // step by step would copy the growing text once per step.
+        const std::string_view value = node->text(ctx);
+        if (value.size() > kMaxFoldedText) {
+            node->refuseFold();
+            return node;
+        }
+        return makeTextLiteral(std::string(value), at);
+    }
     case ValueType::Numeric: return makeNumberLiteral(node->number(ctx), at);
     case ValueType::Date: return makeDateLiteral(node->date(ctx), at);
     case ValueType::Logical: return makeLogicalLiteral(node->logical(ctx), at);

@@ -18,6 +18,7 @@ namespace vv::db::expr {
 // Bounds that keep hostile expressions from exhausting the stack or memory.
 constexpr int kMaxDepth = 200;                            // nesting of the node tree and the parser
 constexpr std::size_t kMaxScratchBytes = 16u << 20;       // texts one evaluation may build
+constexpr std::size_t kMaxFoldedText = 64u << 10;          // longest text folded into a literal
 
 // Julian day numbers of 0001-01-01 and 9999-12-31, the dates the tables can hold.
 constexpr int32_t kMinJulian = 1721426;
@@ -96,6 +97,10 @@ public:
     int depth() const { return depth_; }
     // Depends on nothing but literals: folded into a literal at compile time.
     bool constant() const { return constant_; }
+    // Set by fold() on a constant text too long to keep as a literal, so a
+    // growing chain of them is not evaluated again at every step.
+    bool foldRefused() const { return foldRefused_; }
+    void refuseFold() { foldRefused_ = true; }
 
 protected:
     void setFixedWidth(int width) { fixedWidth_ = width; }
@@ -111,6 +116,7 @@ private:
     int fixedWidth_ = -1;
     int depth_ = 1;
     bool constant_ = true;
+    bool foldRefused_ = false;
 };
 
 using NodePtr = std::unique_ptr<Node>;

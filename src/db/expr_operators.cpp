@@ -145,19 +145,21 @@ public:
         }
         char* out = ctx.scratch.allocate(total, position());
         std::size_t n = 0;
+        std::size_t trailing = 0;  // blanks at the end of out[0, n), kept so "-" never rescans
         for (std::size_t i = 0; i < parts_.size(); ++i) {
             const std::string_view v = views[i];
+            const std::size_t vTrailing = v.size() - trimRight(v).size();
             if (parts_[i].trimBefore) {
-                std::size_t blanks = 0;
-                while (blanks < n && out[n - 1 - blanks] == ' ') ++blanks;
-                n -= blanks;
+                n -= trailing;
                 if (!v.empty()) std::memcpy(out + n, v.data(), v.size());
                 n += v.size();
-                std::memset(out + n, ' ', blanks);
-                n += blanks;
+                std::memset(out + n, ' ', trailing);
+                n += trailing;
+                trailing += vTrailing;
             } else {
                 if (!v.empty()) std::memcpy(out + n, v.data(), v.size());
                 n += v.size();
+                trailing = vTrailing == v.size() ? trailing + vTrailing : vTrailing;
             }
         }
         return {out, n};

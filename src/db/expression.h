@@ -53,7 +53,7 @@ public:
 
     bool valid() const { return impl_ != nullptr; }
     const std::string& text() const;
-    ValueType type() const;
+    ValueType type() const;  // InvalidState when !valid()
     // Width of a character result when it is fixed (field widths add up, as
     // index keys need); 0 when it varies. 8 for dates, 8 for numbers as keys,
     // 1 for logicals. Fixed: fields, literals, UPPER/LOWER of fixed texts,
@@ -67,8 +67,10 @@ public:
     // Evaluation. Calling the one that does not match type() throws InvalidState.
     // Evaluating never changes the expression: one compiled expression may be
     // evaluated from several threads at once. Filters and keys made of
-    // fields, literals, comparisons and the text functions do not allocate
-    // (texts built on the way live in a buffer on the stack).
+    // fields (memos excepted), literals, comparisons and the text functions
+    // do not allocate (texts built on the way live in a buffer on the stack).
+    // The only run-time error: an expression that would build more than
+    // 16 MB of text for one record (ExpressionError).
     bool evalLogical(const RecordView& record) const;
     std::string evalText(const RecordView& record) const;  // code-page bytes
     double evalNumber(const RecordView& record) const;

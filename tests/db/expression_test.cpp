@@ -70,6 +70,9 @@ TEST_F(ExpressionEval, TextResults) {
         {"name + sales_id", "Smith     ABC"},
         {"name - sales_id", "SmithABC     "},
         {"'a  ' - 'b ' - 'c'", "abc   "},
+        {"'a ' - ' ' - 'b  ' + 'c ' - 'd'", "ab    cd "},
+        {"name - ' ' - sales_id", "SmithABC      "},
+        {"LEFT(PADL('', 70000) - 'z', 2)", "z "},  // too long to fold into a literal
         {"UPPER(name)", "SMITH     "},
         {"LOWER(city)", "montréal    "},
         {"UPPER(city)", "MONTRÉAL    "},
@@ -132,6 +135,7 @@ TEST_F(ExpressionEval, NumberResults) {
         {"10 - 4 - 3", 3},    {".5 + 12.", 12.5},
         {"VAL('  12.5abc')", 12.5}, {"VAL('-3')", -3}, {"VAL('x1')", 0},     {"VAL('1e3')", 1000},
         {"VAL('+.25')", 0.25},
+        {"LEN(PADL('x', 100000) - 'y' + PADR(name, 100000))", 200001},
         {"LEN(name)", 10},    {"LEN(TRIM(name))", 5}, {"LEN('')", 0},         {"LEN(notes)", 7},
         {"YEAR(date)", 1999}, {"MONTH(date)", 3},    {"DAY(date)", 15},      {"YEAR({})", 0},
         {"RECNO()", 7},       {"IIF(.F., 1, 2)", 2},
