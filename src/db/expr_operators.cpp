@@ -130,6 +130,7 @@ public:
         const int w = operand->fixedWidth();
         setFixedWidth(parts_.empty() ? w : (fixedWidth() < 0 || w < 0 ? -1 : fixedWidth() + w));
         parts_.push_back({trimBefore, std::move(operand)});
+        anyTrim_ = anyTrim_ || trimBefore;
     }
     std::string_view text(EvalContext& ctx) const override {
         // All parts first, so the result is allocated once.
@@ -148,7 +149,7 @@ public:
         std::size_t trailing = 0;  // blanks at the end of out[0, n), kept so "-" never rescans
         for (std::size_t i = 0; i < parts_.size(); ++i) {
             const std::string_view v = views[i];
-            const std::size_t vTrailing = v.size() - trimRight(v).size();
+            const std::size_t vTrailing = anyTrim_ ? v.size() - trimRight(v).size() : 0;
             if (parts_[i].trimBefore) {
                 n -= trailing;
                 if (!v.empty()) std::memcpy(out + n, v.data(), v.size());
@@ -171,6 +172,7 @@ private:
         NodePtr operand;
     };
     std::vector<Part> parts_;
+    bool anyTrim_ = false;  // plain "+" chains (index keys) need no blank counting
 };
 
 // ---- numbers and dates ----
