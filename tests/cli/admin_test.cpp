@@ -15,14 +15,14 @@ using vv::test::TempDir;
 
 namespace {
 
-struct Run {
+struct AdminRun {
     int status;
     std::string out;
 };
 
 // Runs vekvoro-admin with the arguments (each quoted), capturing stdout;
 // stderr goes to stdout when `withErrors` is set.
-Run admin(const std::string& args, bool withErrors = false) {
+AdminRun admin(const std::string& args, bool withErrors = false) {
     std::string cmd = std::string(VV_ADMIN_PATH) + " " + args + (withErrors ? " 2>&1" : " 2>/dev/null");
     FILE* p = popen(cmd.c_str(), "r");
     std::string out;
@@ -59,23 +59,23 @@ protected:
 };
 
 TEST_F(AdminTest, DumpCsvShowsVisibleRecordsWithRecnoFirst) {
-    const Run r = admin("dump " + q(dir.str()) + " calls");
+    const AdminRun r = admin("dump " + q(dir.str()) + " calls");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
               "RECNO,CODE,DATE,RATE,OK,NOTES\n"
               "1,ACME,2024-03-01,89.50,T,\"said \"\"yes\"\", then\nleft\"\n"
               "2,CAFÉ,2024-03-02,90.50,F,\n");
-    const Run all = admin("dump " + q(dir.str()) + " CALLS --deleted");
+    const AdminRun all = admin("dump " + q(dir.str()) + " CALLS --deleted");
     EXPECT_NE(all.out.find("3,T,DELTA,2024-03-03"), std::string::npos) << all.out;
 }
 
 TEST_F(AdminTest, DumpJsonIsOneArrayKeyedByFieldName) {
-    const Run r = admin("dump " + q(dir.str()) + " CALLS --format json --filter " + q("code = 'CAF'"));
+    const AdminRun r = admin("dump " + q(dir.str()) + " CALLS --format json --filter " + q("code = \"CAF\""));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
               "[\n  {\"RECNO\": 2, \"CODE\": \"CAFÉ\", \"DATE\": \"2024-03-02\", \"RATE\": 90.5, \"OK\": false, "
               "\"NOTES\": \"\"}\n]\n");
-    EXPECT_EQ(admin("dump " + q(dir.str()) + " CALLS --format json --filter " + q("code = 'NONE'")).out, "[]\n");
+    EXPECT_EQ(admin("dump " + q(dir.str()) + " CALLS --format json --filter " + q("code = [NONE]")).out, "[]\n");
 }
 
 TEST_F(AdminTest, CountPrintsOnlyTheNumber) {
@@ -85,7 +85,7 @@ TEST_F(AdminTest, CountPrintsOnlyTheNumber) {
 }
 
 TEST_F(AdminTest, InfoDescribesTheTable) {
-    const Run r = admin("info " + q(dir.str()) + " CALLS");
+    const AdminRun r = admin("info " + q(dir.str()) + " CALLS");
     EXPECT_EQ(r.status, 0);
     for (const char* expected : {"0xF5", "1252", "Records:     3", "Encrypted:   no", "RATE       N   7  2",
                                  "NOTES      M  10  0"})
@@ -104,7 +104,7 @@ TEST_F(AdminTest, FailuresSayWhatAndExitNonZero) {
         {"count " + q(dir.str()) + " CALLS --bogus", 2, "unknown option"},
     };
     for (const auto& c : cases) {
-        const Run r = admin(c.args, true);
+        const AdminRun r = admin(c.args, true);
         EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.out;
         EXPECT_NE(r.out.find(c.message), std::string::npos) << c.args << "\n" << r.out;
     }
