@@ -10,6 +10,10 @@
 #include <vector>
 
 #include "cli/demo_folder.h"
+#include "data/data_folder.h"
+#include "data/key_update.h"
+#include "data/system_tables.h"
+#include "data/table_encryption_commands.h"
 #include "cli/record_writer.h"
 #include "db/error.h"
 #include "db/table.h"
@@ -23,10 +27,16 @@ constexpr const char* kUsage =
     "  dump DIR TABLE [--filter EXPR] [--deleted] [--format csv|json] [--password PW]\n"
     "  count DIR TABLE [--filter EXPR] [--deleted] [--password PW]\n"
     "  info DIR TABLE\n"
-    "  demo DIR                 create a demo data folder\n";
+    "  create-data DIR [--demo] every table of the system; --demo fills a sample hotel\n"
+    "  update-keys DIR          give every call and trace without a key a new one\n"
+    "  encrypt DIR | decrypt DIR  the account and contact tables\n"
+    "  write-syspath PROGRAM_DIR DATA_DIR [LETTERS_DIR]\n"
+    "  demo DIR                 a small folder with sales calls only\n";
 
-// The table password of the encrypted tables; every part of the system uses it.
-constexpr const char* kTablePassword = "mebrankoz";
+using vv::data::kTablePassword;
+
+// Progress goes to stderr, so stdout carries only results.
+void progress(const std::string& message) { std::cerr << message << '\n'; }
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -144,6 +154,43 @@ int demo(int argc, char** argv) {
     return 0;
 }
 
+int createData(int argc, char** argv) {
+    const auto a = parse(argc, argv, {}, {"--demo"});
+    if (a.positional.size() != 1) throw UsageError("expected DIR");
+    const std::string& dir = a.positional[0];
+    data::createDataFolder(dir, progress);
+    if (a.has("--demo")) {
+        const auto summary = data::fillDemoData(dir, db::Date::today(), progress);
+        std::cout << summary.accounts << " accounts, " << summary.contacts << " contacts, " << summary.calls
+                  << " sales calls\n";
+    }
+    data::encryptTables(dir, progress);
+    return 0;
+}
+
+int updateKeys(int argc, char** argv) {
+    const auto a = parse(argc, argv, {}, {});
+    if (a.positional.size() != 1) throw UsageError("expected DIR");
+    const auto r = data::updateKeys(a.positional[0], progress);
+    std::cout << r.salesCalls << " sales calls and " << r.traces << " traces got a key\n";
+    return 0;
+}
+
+int encryption(int argc, char** argv, bool encrypt) {
+    const auto a = parse(argc, argv, {}, {});
+    if (a.positional.size() != 1) throw UsageError("expected DIR");
+    if (encrypt) data::encryptTables(a.positional[0], progress);
+    else data::decryptTables(a.positional[0], progress);
+    return 0;
+}
+
+int writeSysPath(int argc, char** argv) {
+    const auto a = parse(argc, argv, {}, {});
+    if (a.positional.size() != 2 && a.positional.size() != 3) throw UsageError("expected PROGRAM_DIR DATA_DIR");
+    data::writeSysPath(a.positional[0], a.positional[1], a.positional.size() == 3 ? a.positional[2] : std::string());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -157,6 +204,11 @@ int main(int argc, char** argv) {
         if (command == "count") return count(argc, argv);
         if (command == "info") return info(argc, argv);
         if (command == "demo") return demo(argc, argv);
+        if (command == "create-data") return createData(argc, argv);
+        if (command == "update-keys") return updateKeys(argc, argv);
+        if (command == "encrypt") return encryption(argc, argv, true);
+        if (command == "decrypt") return encryption(argc, argv, false);
+        if (command == "write-syspath") return writeSysPath(argc, argv);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& e) {
         std::cerr << "vekvoro-admin: " << e.what() << "\n" << kUsage;

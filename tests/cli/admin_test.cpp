@@ -111,3 +111,22 @@ TEST_F(AdminTest, FailuresSayWhatAndExitNonZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AdminDataFolder, CreateDataWithDemoEncryptsAccountsAndKeepsThemReadable) {
+    TempDir dir;
+    const std::string folder = "'" + dir.str() + "/hotel'";
+    ASSERT_EQ(admin("create-data " + folder + " --demo").status, 0);
+    EXPECT_EQ(admin("count " + folder + " ACCOUNT").out, "40\n");
+    EXPECT_NE(admin("info " + folder + " CONTACTS").out.find("Encrypted:   yes"), std::string::npos);
+    // A second create refuses to overwrite the folder.
+    EXPECT_EQ(admin("create-data " + folder).status, 1);
+    ASSERT_EQ(admin("decrypt " + folder).status, 0);
+    EXPECT_NE(admin("info " + folder + " ACCOUNT").out.find("Encrypted:   no"), std::string::npos);
+    EXPECT_EQ(admin("count " + folder + " ACCOUNT").out, "40\n");
+    // Every demo call already has its key: the key update has nothing to do.
+    EXPECT_EQ(admin("update-keys " + folder).out, "0 sales calls and 0 traces got a key\n");
+}
+
+}  // namespace
