@@ -33,7 +33,9 @@ bool FocusHighlight::isHighlighted(const QWidget* editor) {
 bool FocusHighlight::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut) return false;
     // Another window coming to the front is not the user leaving the control.
-    if (static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason) return false;
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::ActiveWindowFocusReason)
+        return false;
     // By where the focus is now, not by the event: a check run on leaving
     // may already have put the focus back.
     if (auto* editor = qobject_cast<QWidget*>(watched)) paint(editor, editor->hasFocus());

@@ -183,6 +183,10 @@ QWidget* RecordWindow::firstEntryField() const {
 
 void RecordWindow::enableControls(bool enabled) { fields_->setEnabled(enabled); }
 
+RequiredCheck RecordWindow::requiredField(const std::string& field, QWidget* focus) const {
+    return {focus, [this, field] { return !main_ || RequiredFields::fieldEmpty(*main_, field); }};
+}
+
 bool RecordWindow::okToSave() { return checkRequiredFields(this, requiredChecks()); }
 
 // ---------------------------------------------------------------- handlers

@@ -25,6 +25,7 @@
 #include "shared/code_field.h"
 #include "shared/filter_result.h"
 #include "shared/required_check.h"
+#include "shared/required_fields.h"
 #include "shared/table_model.h"
 
 class QAction;
@@ -128,6 +129,8 @@ protected:
     virtual QWidget* firstEntryField() const;        // focused by Add and Edit: the first code field
     virtual void enableControls(bool enabled);       // EnableControls: the bound controls
     virtual std::vector<RequiredCheck> requiredChecks() { return {}; }
+    // The usual condition: `field` of the main record is empty (RequiredFields::fieldEmpty).
+    RequiredCheck requiredField(const std::string& field, QWidget* focus) const;
     virtual bool okToSave();                         // OkToSave over requiredChecks()
     virtual void writeStamps(int /*entryKind*/) {}   // before Post
     virtual void storeDependents(int /*entryKind*/) {}  // after Post

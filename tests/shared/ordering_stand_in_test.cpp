@@ -19,6 +19,7 @@ namespace {
 __attribute__((weak)) std::vector<Table::TagInfo> Table::tags() { notYet("tags"); }
 __attribute__((weak)) void Table::setIndexName(std::string_view) { notYet("setIndexName"); }
 __attribute__((weak)) void Table::setIndexFieldNames(std::string_view) { notYet("setIndexFieldNames"); }
+__attribute__((weak)) void Table::addTag(std::string_view, std::string_view, bool) { notYet("addTag"); }
 __attribute__((weak)) bool Table::locate(std::string_view, std::string_view) { notYet("locate"); }
 
 }  // namespace vv::db
