@@ -19,7 +19,7 @@ QDate toQDate(db::Date d) { return d.isEmpty() ? QDate() : QDate(d.year(), d.mon
 
 }  // namespace
 
-DateField::DateField(FieldBinder& binder, std::string field, QWidget* parent)
+DateField::DateField(FieldBinder& binder, std::string field, QWidget* parent, bool highlight)
     : QWidget(parent), binder_(binder), field_(std::move(field)) {
     edit_ = new QLineEdit(this);
     const int chars = static_cast<int>(std::char_traits<char>::length(DateEntry::kPicture)) + 2;
@@ -35,7 +35,7 @@ DateField::DateField(FieldBinder& binder, std::string field, QWidget* parent)
     layout->addWidget(button_);
     layout->addStretch(1);
     setFocusProxy(edit_);
-    binder_.bindDate(edit_, field_, this);
+    binder_.bindDate(edit_, field_, this, highlight);
     connect(button_, &QToolButton::clicked, this, &DateField::calendarClicked);
 }
 

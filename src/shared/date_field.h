@@ -19,7 +19,8 @@ class FieldBinder;
 class DateField : public QWidget {
     Q_OBJECT
 public:
-    DateField(FieldBinder& binder, std::string field, QWidget* parent = nullptr);
+    // `highlight`: whether the edit turns aqua while it has the focus.
+    DateField(FieldBinder& binder, std::string field, QWidget* parent = nullptr, bool highlight = true);
 
     QLineEdit* edit() const { return edit_; }
     QToolButton* calendarButton() const { return button_; }  // SpeedButton1, SpeedButton2, ...

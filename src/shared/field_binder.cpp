@@ -20,45 +20,52 @@ FieldBinder::FieldBinder(QObject* parent) : QObject(parent) {}
 
 void FieldBinder::setTable(db::Table* table) {
     table_ = table;
+    for (const Binding& b : bindings_) applyWidth(b);
     load();
 }
 
-void FieldBinder::bind(QWidget* editor, QWidget* control, const std::string& field, Kind kind) {
+// A text editor takes no more characters than its field holds.
+void FieldBinder::applyWidth(const Binding& b) {
+    if (!table_ || (b.kind != Kind::Text && b.kind != Kind::UpperText)) return;
+    const int index = table_->fieldIndex(b.field);
+    if (index < 0) return;
+    const db::FieldDef& def = table_->fields()[static_cast<std::size_t>(index)];
+    if (def.type == db::FieldType::Character) static_cast<QLineEdit*>(b.editor)->setMaxLength(def.width);
+}
+
+void FieldBinder::bind(QWidget* editor, QWidget* control, const std::string& field, Kind kind, bool highlight) {
     bindings_.push_back({editor, control ? control : editor, field, kind});
-    FocusHighlight::attach(editor);
+    if (highlight) FocusHighlight::attach(editor);
     editor->installEventFilter(this);
     connect(editor, &QObject::destroyed, this, [this, editor] {
         bindings_.erase(std::remove_if(bindings_.begin(), bindings_.end(),
                                        [editor](const Binding& b) { return b.editor == editor; }),
                         bindings_.end());
     });
+    applyWidth(bindings_.back());
     loadBinding(bindings_.back());
 }
 
 void FieldBinder::bindText(QLineEdit* edit, const std::string& field, bool upperCase, QWidget* control) {
-    if (table_) {
-        const db::FieldDef& def = table_->field(field);
-        if (def.type == db::FieldType::Character) edit->setMaxLength(def.width);
-    }
     connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
         if (Binding* b = find(edit)) storeText(*b, text);
     });
-    bind(edit, control, field, upperCase ? Kind::UpperText : Kind::Text);
+    bind(edit, control, field, upperCase ? Kind::UpperText : Kind::Text, true);
 }
 
-void FieldBinder::bindDate(QLineEdit* edit, const std::string& field, QWidget* control) {
+void FieldBinder::bindDate(QLineEdit* edit, const std::string& field, QWidget* control, bool highlight) {
     edit->setInputMask(QString::fromLatin1(DateEntry::kInputMask));
     connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
         if (Binding* b = find(edit)) storeDate(*b, text);
     });
-    bind(edit, control, field, Kind::Date);
+    bind(edit, control, field, Kind::Date, highlight);
 }
 
 void FieldBinder::bindMemo(QPlainTextEdit* memo, const std::string& field, QWidget* control) {
     connect(memo, &QPlainTextEdit::textChanged, this, [this, memo] {
         if (Binding* b = find(memo); b && !loading_) storeMemo(*b);
     });
-    bind(memo, control, field, Kind::Memo);
+    bind(memo, control, field, Kind::Memo, false);
 }
 
 FieldBinder::Binding* FieldBinder::find(const QWidget* editor) {

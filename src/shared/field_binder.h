@@ -2,7 +2,8 @@
 // controls: each shows its field, and what the user types goes into the
 // record while the record is pending (insert or edit state). While the
 // table is browsing typing is refused, so nothing is written behind the
-// engine's back. Every bound editor is highlighted while it has the focus.
+// engine's back. Single-line editors are highlighted while they have the
+// focus (a window may leave its date fields plain); memos never are.
 //
 // Date editors use the picture "MM/DD/yy": a complete, possible date goes
 // into the record as it is typed; leaving the field with a partial or
@@ -36,7 +37,7 @@ public:
     // `control` is what enabling switches: the editor itself (null) or the
     // composite it sits in (a code field with its button).
     void bindText(QLineEdit* edit, const std::string& field, bool upperCase = false, QWidget* control = nullptr);
-    void bindDate(QLineEdit* edit, const std::string& field, QWidget* control = nullptr);
+    void bindDate(QLineEdit* edit, const std::string& field, QWidget* control = nullptr, bool highlight = true);
     void bindMemo(QPlainTextEdit* memo, const std::string& field, QWidget* control = nullptr);
 
     // Every editor (or one) shows its field of the current record.
@@ -66,7 +67,8 @@ private:
         Kind kind = Kind::Text;
     };
 
-    void bind(QWidget* editor, QWidget* control, const std::string& field, Kind kind);
+    void bind(QWidget* editor, QWidget* control, const std::string& field, Kind kind, bool highlight);
+    void applyWidth(const Binding& b);
     Binding* find(const QWidget* editor);
     const Binding* find(const QWidget* editor) const;
     bool pending() const;

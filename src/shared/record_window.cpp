@@ -157,8 +157,8 @@ CodeField* RecordWindow::addCodeField(CodeFieldSetup setup, QLabel* description,
     return field;
 }
 
-DateField* RecordWindow::addDateField(const std::string& field, QWidget* parent) {
-    return new DateField(*fields_, field, parent);
+DateField* RecordWindow::addDateField(const std::string& field, QWidget* parent, bool highlight) {
+    return new DateField(*fields_, field, parent, highlight);
 }
 
 QLineEdit* RecordWindow::addTextField(const std::string& field, QWidget* parent, bool upperCase) {

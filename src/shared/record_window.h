@@ -109,7 +109,7 @@ public:
     // A blue, empty label that Save and Cancel clear.
     QLabel* addDescriptionLabel(QWidget* parent);
     CodeField* addCodeField(CodeFieldSetup setup, QLabel* description, QWidget* parent);
-    DateField* addDateField(const std::string& field, QWidget* parent);
+    DateField* addDateField(const std::string& field, QWidget* parent, bool highlight = true);
     QLineEdit* addTextField(const std::string& field, QWidget* parent, bool upperCase = false);
     QPlainTextEdit* addMemoField(const std::string& field, QWidget* parent);
 

@@ -176,6 +176,7 @@ TEST_F(RecordWindowTest, AddRejectsAnUnknownCodeThenStoresTheCompleteRecord) {
     EXPECT_EQ(QApplication::focusWidget(), w->fileCode->edit()) << "Add starts in the file code";
     EXPECT_TRUE(FocusHighlight::isHighlighted(w->fileCode->edit()));
     EXPECT_EQ(w->date->edit()->text(), QStringLiteral("05/01/24"));
+    EXPECT_EQ(w->fileCode->edit()->maxLength(), 10) << "no more than the field holds";
 
     // An unknown code: beep, cleared, the label says so, the focus comes back, the error is shown.
     QTest::keyClicks(w->fileCode->edit(), "nope");
@@ -369,6 +370,7 @@ TEST_F(RecordWindowTest, EnterMovesOnExceptInTheNotes) {
     w->name->setFocus();
     QTest::keyClick(w->name, Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), w->notes);
+    EXPECT_FALSE(FocusHighlight::isHighlighted(w->notes)) << "memos are not highlighted";
     QTest::keyClicks(w->notes, "a");
     QTest::keyClick(w->notes, Qt::Key_Return);
     QTest::keyClicks(w->notes, "b");
