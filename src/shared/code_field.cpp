@@ -88,8 +88,9 @@ void CodeField::lookupClicked() {
 bool CodeField::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edit_ && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // A dialog or menu coming up is not the user leaving the field.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && edit_->isEnabled())
+        // A dialog or menu coming up, or the window closing, is not the user leaving the field.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && edit_->isEnabled() &&
+            edit_->isVisible())
             runExitCheck();
     }
     return QWidget::eventFilter(watched, event);

@@ -111,16 +111,17 @@ TLookup::TLookup(const std::string& folder, const LookupRequest& request, QWidge
 TLookup::~TLookup() = default;
 
 void TLookup::currentRowChanged(int row) {
-    if (row >= 0) model_->goToRow(row);
+    if (!syncing_ && row >= 0) model_->goToRow(row);
 }
 
 void TLookup::showCurrentRecord() {
     const int row = model_->rowOfCurrent();
     if (row < 0) return;
-    const QSignalBlocker block(grid_->selectionModel());
-    grid_->setCurrentIndex(model_->index(row, 0));
-    grid_->selectRow(row);
+    syncing_ = true;
+    grid_->selectionModel()->setCurrentIndex(model_->index(row, 0),
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     grid_->scrollTo(model_->index(row, 0));
+    syncing_ = false;
 }
 
 void TLookup::searchChanged(const QString& text) {

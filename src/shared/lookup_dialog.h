@@ -50,6 +50,7 @@ private:
     QLabel* heading_ = nullptr;  // Label1
     QLineEdit* search_ = nullptr;
     QTableView* grid_ = nullptr;
+    bool syncing_ = false;  // the grid is being put on the table's record, not moved by the user
 };
 
 // Shows the lookup for `request` over the data folder and returns the value

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QHeaderView>
-#include <QSignalBlocker>
 
 #include "shared/error_box.h"
 #include "shared/grid_columns.h"
@@ -103,7 +102,6 @@ void RecordGrid::columnTitleClicked(int column) {
 }
 
 void RecordGrid::showMark() {
-    const QSignalBlocker block(horizontalHeader());
     horizontalHeader()->setSortIndicator(sortMark_.markedColumn(), Qt::DescendingOrder);
 }
 

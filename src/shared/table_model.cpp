@@ -134,8 +134,12 @@ TableModel::Row TableModel::readRow() {
     Row row;
     row.recno = table.recno();
     row.texts.reserve(fieldIndexes_.size());
-    for (int index : fieldIndexes_)
-        row.texts.push_back(index < 0 ? QString() : QString::fromStdString(table.getText(index)));
+    for (int index : fieldIndexes_) {
+        QString text = index < 0 ? QString() : QString::fromStdString(table.getText(index));
+        // A grid row is one line: the notes of a memo run on.
+        if (text.contains(QLatin1Char('\n'))) text.replace(QLatin1String("\r\n"), QLatin1String(" ")).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        row.texts.push_back(std::move(text));
+    }
     if (styler_) row.style = styler_(table);
     return row;
 }
