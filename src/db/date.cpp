@@ -18,15 +18,16 @@ int32_t toJulian(int y, int m, int d) {
 }
 
 void fromJulianDay(int32_t jd, int& y, int& m, int& d) {
-    const int a = jd + 32044;
-    const int b = (4 * a + 3) / 146097;
-    const int c = a - 146097 * b / 4;
-    const int dd = (4 * c + 3) / 1461;
-    const int e = c - 1461 * dd / 4;
-    const int mm = (5 * e + 2) / 153;
-    d = e - (153 * mm + 2) / 5 + 1;
-    m = mm + 3 - 12 * (mm / 10);
-    y = 100 * b + dd - 4800 + mm / 10;
+    // 64-bit arithmetic: a damaged date-time field may hold any day number.
+    const int64_t a = int64_t{jd} + 32044;
+    const int64_t b = (4 * a + 3) / 146097;
+    const int64_t c = a - 146097 * b / 4;
+    const int64_t dd = (4 * c + 3) / 1461;
+    const int64_t e = c - 1461 * dd / 4;
+    const int64_t mm = (5 * e + 2) / 153;
+    d = static_cast<int>(e - (153 * mm + 2) / 5 + 1);
+    m = static_cast<int>(mm + 3 - 12 * (mm / 10));
+    y = static_cast<int>(100 * b + dd - 4800 + mm / 10);
 }
 
 bool allDigits(std::string_view s) {

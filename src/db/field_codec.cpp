@@ -75,8 +75,10 @@ double number(const FieldDef& f, const unsigned char* record) {
 
 Date date(const FieldDef& f, const unsigned char* record) {
     if (f.type == FieldType::DateTime) {
+        // Day numbers of the years 1 to 9999; anything else is damage, shown as no date.
+        constexpr int32_t kFirstDay = 1721426, kLastDay = 5373484;
         const auto jd = static_cast<int32_t>(readLe32(record + f.offset));
-        return jd > 0 ? Date::fromJulian(jd) : Date{};
+        return jd >= kFirstDay && jd <= kLastDay ? Date::fromJulian(jd) : Date{};
     }
     return Date::fromDtos(bytes(f, record)).value_or(Date{});
 }

@@ -111,3 +111,27 @@ TEST(CorruptTable, OverlappingFieldsInAVisualFoxProTable) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CorruptTable, ImpossibleDateTimeDayReadsAsNoDate) {
+    TempDir dir;
+    Table::create(dir.str(), "V.DBF", {{"AT", FieldType::DateTime, 8, 0, 0, 0}});
+    {
+        auto t = Table::open(dir.str(), "V.DBF");
+        t->append();
+        t->setDate("AT", Date::fromYmd(2024, 1, 2));
+        t->post();
+    }
+    std::string dbf = readAll(dir.file("V.DBF"));
+    const std::size_t at = dbf.size() - 1 - 8;  // the field, before the end marker
+    for (uint32_t day : {0xFFFFFFFFu, 0x30303030u, 1u}) {
+        writeLe32(reinterpret_cast<unsigned char*>(&dbf[at]), day);
+        writeAll(dir.file("V.DBF"), dbf);
+        auto t = Table::open(dir.str(), "V.DBF");
+        EXPECT_TRUE(t->getDate("AT").isEmpty()) << day;
+        EXPECT_EQ(t->getText("AT"), "") << day;
+    }
+}
+
+}  // namespace
