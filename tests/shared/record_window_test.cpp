@@ -437,6 +437,12 @@ TEST_F(RecordWindowTest, TheGridAndThePriorNextButtonsMoveTheCurrentRecord) {
     EXPECT_EQ(w->pages()->currentIndex(), 1);
     EXPECT_FALSE(w->inEntryMode());
     EXPECT_EQ(w->fileCode->edit()->text(), QStringLiteral("BOLT"));
+
+    // Several rows at once, for the commands that act on a selection.
+    const QRect second = w->grid()->visualRect(w->grid()->model()->index(1, 0));
+    w->pages()->setCurrentIndex(0);
+    QTest::mouseClick(w->grid()->viewport(), Qt::LeftButton, Qt::ControlModifier, second.center());
+    EXPECT_EQ(w->grid()->selectedRecnos(), (std::vector<uint32_t>{1, 2}));
 }
 
 TEST_F(RecordWindowTest, AColumnTitleSortsByTheTagItLeadsWithOneMarkAtATime) {
