@@ -16,11 +16,7 @@ case "$demo" in /*) ;; *) demo=$PWD/$demo ;; esac
 
 if [ ! -d "$demo" ]; then
     echo "Creating the demo data folder $demo"
-    if ! "$admin" create-data "$demo" --demo; then
-        echo "(create-data is not available; making the small demo folder instead)"
-        rm -rf "$demo"
-        "$admin" demo "$demo"
-    fi
+    "$admin" create-data "$demo" --demo
 fi
 
 if [ ! -x "$program" ]; then
@@ -31,9 +27,7 @@ fi
 
 # The program finds its data through SYSPATH.DBF beside it.
 program_dir=$(cd "$(dirname "$program")" && pwd)
-if ! "$admin" write-syspath "$program_dir" "$demo"; then
-    echo "(write-syspath is not available; the program will ask for the data folder: $demo)"
-fi
+"$admin" write-syspath "$program_dir" "$demo"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): running under xvfb-run"
