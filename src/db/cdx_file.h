@@ -1,0 +1,80 @@
+// A FoxPro compact compound index file (.CDX): a tag directory (itself a
+// compact index keyed by tag name, pointing at each tag's header) and one
+// B-tree per tag. See doc/cdx_format.md for the layout and CdxTag /
+// CdxCursor for working with one tag.
+//
+// Files written here are read by other xBase tools and the other way round.
+//
+// Thread safety: one thread at a time per CdxFile (tags and cursors included).
+// Concurrency: no locks are taken here. The caller locks around writes and
+// calls invalidate() whenever another process may have changed the file
+// (after taking a lock, on refresh): until then pages read earlier may be
+// served from memory.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/cdx_cursor.h"
+#include "db/cdx_page_codec.h"
+#include "db/cdx_pager.h"
+#include "db/cdx_tag.h"
+#include "db/file_system.h"
+
+namespace vv::db {
+
+struct CdxTagBuild {
+    CdxTagDef def;
+    std::vector<CdxEntry> entries;  // any order; no (key, recno) twice
+};
+
+class CdxFile {
+public:
+    // Opens an existing index; CorruptFile when its header or tag directory is
+    // unusable. Every page goes through `codec` when one is given.
+    static std::unique_ptr<CdxFile> open(std::unique_ptr<File> file,
+                                         std::shared_ptr<const CdxPageCodec> codec = nullptr);
+    // Empties `file` and writes a new index holding `tags` in that order.
+    // InvalidArgument for a bad definition or entry.
+    static std::unique_ptr<CdxFile> create(std::unique_ptr<File> file, std::vector<CdxTagBuild> tags,
+                                           std::shared_ptr<const CdxPageCodec> codec = nullptr);
+
+    // Tags in creation order (the order of their headers in the file, which
+    // is what FoxPro lists too).
+    const std::vector<CdxTag*>& tags() const { return tags_; }
+    // By name, ignoring case; nullptr when there is none.
+    CdxTag* findTag(std::string_view name) const;
+    // By name; InvalidArgument when there is none.
+    CdxTag& tag(std::string_view name) const;
+
+    // Builds a new tag from `entries` and adds it after the others.
+    // InvalidArgument when the name is taken or the definition is unusable.
+    CdxTag& addTag(const CdxTagDef& def, std::vector<CdxEntry> entries);
+
+    // Drops every page kept in memory and reads the headers and the tag
+    // directory again. Tags keep their objects (and key types); a tag gone
+    // from the file throws InvalidState when used.
+    void invalidate();
+
+    const std::string& path() const { return file_->path(); }
+    File& file() { return *file_; }
+    void sync() { file_->sync(); }
+
+    CdxFile(std::unique_ptr<File> file, std::shared_ptr<const CdxPageCodec> codec);
+    CdxFile(const CdxFile&) = delete;
+    CdxFile& operator=(const CdxFile&) = delete;
+
+private:
+    void loadDirectory();
+    void writeEmpty();
+
+    std::unique_ptr<File> file_;
+    CdxPager pager_;
+    std::unique_ptr<CdxTag> directory_;
+    std::vector<std::unique_ptr<CdxTag>> allTags_;  // every tag object ever handed out
+    std::vector<CdxTag*> tags_;                     // those present, by header offset
+};
+
+}  // namespace vv::db

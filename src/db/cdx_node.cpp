@@ -1,0 +1,212 @@
+#include "db/cdx_node.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "db/byte_order.h"
+#include "db/error.h"
+
+namespace vv::db {
+
+using namespace cdx;
+
+void CdxNode::insert(std::size_t i, std::string_view key, uint32_t recno, uint32_t child) {
+    keys.insert(i * keyLength, key.data(), keyLength);
+    recnos.insert(recnos.begin() + static_cast<std::ptrdiff_t>(i), recno);
+    if (!isLeaf()) children.insert(children.begin() + static_cast<std::ptrdiff_t>(i), child);
+}
+
+void CdxNode::erase(std::size_t i) {
+    keys.erase(i * keyLength, keyLength);
+    recnos.erase(recnos.begin() + static_cast<std::ptrdiff_t>(i));
+    if (!isLeaf()) children.erase(children.begin() + static_cast<std::ptrdiff_t>(i));
+}
+
+void CdxNode::assign(std::size_t i, std::string_view key, uint32_t recno) {
+    keys.replace(i * keyLength, keyLength, key.data(), keyLength);
+    recnos[i] = recno;
+}
+
+CdxNode CdxNode::slice(std::size_t begin, std::size_t end) const {
+    CdxNode part;
+    part.attributes = attributes;
+    part.keyLength = keyLength;
+    part.keys = keys.substr(begin * keyLength, (end - begin) * keyLength);
+    part.recnos.assign(recnos.begin() + static_cast<std::ptrdiff_t>(begin),
+                       recnos.begin() + static_cast<std::ptrdiff_t>(end));
+    if (!isLeaf())
+        part.children.assign(children.begin() + static_cast<std::ptrdiff_t>(begin),
+                             children.begin() + static_cast<std::ptrdiff_t>(end));
+    return part;
+}
+
+CdxLeafLayout CdxLeafLayout::forKeys(std::size_t keyLength, uint32_t maxRecno) {
+    CdxLeafLayout layout;
+    layout.countBits = static_cast<unsigned>(std::bit_width(keyLength));
+    const unsigned needed = std::max(1u, static_cast<unsigned>(std::bit_width(maxRecno)));
+    layout.entryBytes = std::max<unsigned>(kMinEntryBytes, (needed + 2 * layout.countBits + 7) / 8);
+    layout.recnoBits = std::min(32u, layout.entryBytes * 8 - 2 * layout.countBits);
+    return layout;
+}
+
+std::size_t cdxTrailCount(std::string_view key, unsigned char filler) {
+    std::size_t n = key.size();
+    while (n > 0 && static_cast<unsigned char>(key[n - 1]) == filler) --n;
+    return key.size() - n;
+}
+
+std::size_t cdxDupCount(std::string_view previous, std::string_view key, std::size_t trail) {
+    const std::size_t limit = key.size() - trail;
+    std::size_t n = 0;
+    while (n < limit && previous[n] == key[n]) ++n;
+    return n;
+}
+
+namespace {
+
+[[noreturn]] void corrupt(const std::string& where, const std::string& what) {
+    throw Error(ErrorKind::CorruptFile, where + ": " + what);
+}
+
+uint64_t bitMask(unsigned bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
+
+void decodeLeaf(const unsigned char* page, std::size_t count, unsigned char filler, const std::string& where,
+                CdxNode& node) {
+    const std::size_t kl = node.keyLength;
+    const unsigned recnoBits = page[kLeafRecnoBits];
+    const unsigned dupBits = page[kLeafDupBits];
+    const unsigned trailBits = page[kLeafTrailBits];
+    const unsigned entryBytes = page[kLeafEntryBytes];
+    if (entryBytes == 0 || entryBytes > 8 || recnoBits == 0 || recnoBits > 32 || dupBits > 16 || trailBits > 16 ||
+        recnoBits + dupBits + trailBits > entryBytes * 8)
+        corrupt(where, "impossible bit widths in a leaf node");
+    const std::size_t entriesEnd = kLeafEntries + count * entryBytes;
+    if (entriesEnd > kPageSize) corrupt(where, "a leaf node claims " + std::to_string(count) + " keys");
+
+    node.keys.resize(count * kl);
+    node.recnos.resize(count);
+    std::size_t keyEnd = kPageSize;
+    for (std::size_t i = 0; i < count; ++i) {
+        uint64_t packed = 0;
+        const unsigned char* e = page + kLeafEntries + i * entryBytes;
+        for (unsigned b = 0; b < entryBytes; ++b) packed |= uint64_t{e[b]} << (8 * b);
+        const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
+        const std::size_t trail = (packed >> (recnoBits + dupBits)) & bitMask(trailBits);
+        if (dup + trail > kl || (i == 0 && dup != 0)) corrupt(where, "impossible key compression in a leaf node");
+        const std::size_t stored = kl - dup - trail;
+        if (keyEnd < entriesEnd + stored) corrupt(where, "leaf keys overlap the entries");
+        keyEnd -= stored;
+        char* key = node.keys.data() + i * kl;
+        if (dup) std::memcpy(key, key - kl, dup);
+        std::memcpy(key + dup, page + keyEnd, stored);
+        std::memset(key + dup + stored, filler, trail);
+        node.recnos[i] = static_cast<uint32_t>(packed & bitMask(recnoBits));
+        if (i > 0 && std::memcmp(key - kl, key, kl) > 0) corrupt(where, "leaf keys out of order");
+    }
+}
+
+void decodeInterior(const unsigned char* page, std::size_t count, const std::string& where, CdxNode& node) {
+    const std::size_t kl = node.keyLength;
+    if (count == 0) corrupt(where, "an interior node without keys");
+    if (kInteriorEntries + count * (kl + 8) > kPageSize)
+        corrupt(where, "an interior node claims " + std::to_string(count) + " keys");
+    node.keys.resize(count * kl);
+    node.recnos.resize(count);
+    node.children.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char* e = page + kInteriorEntries + i * (kl + 8);
+        std::memcpy(node.keys.data() + i * kl, e, kl);
+        node.recnos[i] = readBe32(e + kl);
+        node.children[i] = readBe32(e + kl + 4);
+        if (i > 0 && node.key(i - 1) > node.key(i)) corrupt(where, "interior keys out of order");
+    }
+}
+
+void encodeLeaf(const CdxNode& node, unsigned char filler, unsigned char* page) {
+    const std::size_t kl = node.keyLength;
+    const uint32_t maxRecno = node.count() ? *std::max_element(node.recnos.begin(), node.recnos.end()) : 0;
+    const CdxLeafLayout layout = CdxLeafLayout::forKeys(kl, maxRecno);
+    std::size_t keyEnd = kPageSize;
+    for (std::size_t i = 0; i < node.count(); ++i) {
+        const std::string_view key = node.key(i);
+        const std::size_t trail = cdxTrailCount(key, filler);
+        const std::size_t dup = i == 0 ? 0 : cdxDupCount(node.key(i - 1), key, trail);
+        const std::size_t stored = kl - dup - trail;
+        keyEnd -= stored;
+        std::memcpy(page + keyEnd, key.data() + dup, stored);
+        const uint64_t packed = uint64_t{node.recnos[i]} | (uint64_t{dup} << layout.recnoBits) |
+                                (uint64_t{trail} << (layout.recnoBits + layout.countBits));
+        unsigned char* e = page + kLeafEntries + i * layout.entryBytes;
+        for (unsigned b = 0; b < layout.entryBytes; ++b) e[b] = static_cast<unsigned char>(packed >> (8 * b));
+    }
+    writeLe16(page + kLeafFreeSpace,
+              static_cast<uint16_t>(keyEnd - kLeafEntries - node.count() * layout.entryBytes));
+    writeLe32(page + kLeafRecnoMask, static_cast<uint32_t>(bitMask(layout.recnoBits)));
+    page[kLeafDupMask] = static_cast<unsigned char>(bitMask(layout.countBits));
+    page[kLeafTrailMask] = static_cast<unsigned char>(bitMask(layout.countBits));
+    page[kLeafRecnoBits] = static_cast<unsigned char>(layout.recnoBits);
+    page[kLeafDupBits] = static_cast<unsigned char>(layout.countBits);
+    page[kLeafTrailBits] = static_cast<unsigned char>(layout.countBits);
+    page[kLeafEntryBytes] = static_cast<unsigned char>(layout.entryBytes);
+}
+
+}  // namespace
+
+CdxNode decodeCdxNode(const unsigned char* page, std::size_t keyLength, unsigned char filler,
+                      const std::string& where) {
+    CdxNode node;
+    node.attributes = readLe16(page + kNodeAttributes);
+    if (node.attributes > (kAttributeRoot | kAttributeLeaf)) corrupt(where, "not an index node");
+    node.left = readLe32(page + kNodeLeft);
+    node.right = readLe32(page + kNodeRight);
+    node.keyLength = keyLength;
+    const std::size_t count = readLe16(page + kNodeCount);
+    if (node.isLeaf())
+        decodeLeaf(page, count, filler, where, node);
+    else
+        decodeInterior(page, count, where, node);
+    return node;
+}
+
+std::size_t cdxLeafBytes(const CdxNode& node, std::size_t begin, std::size_t end, unsigned char filler) {
+    uint32_t maxRecno = 0;
+    std::size_t stored = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        maxRecno = std::max(maxRecno, node.recnos[i]);
+        const std::size_t trail = cdxTrailCount(node.key(i), filler);
+        const std::size_t dup = i == begin ? 0 : cdxDupCount(node.key(i - 1), node.key(i), trail);
+        stored += node.keyLength - dup - trail;
+    }
+    return kLeafEntries + (end - begin) * CdxLeafLayout::forKeys(node.keyLength, maxRecno).entryBytes + stored;
+}
+
+std::size_t cdxInteriorCapacity(std::size_t keyLength) {
+    return (kPageSize - kInteriorEntries) / (keyLength + 8);
+}
+
+bool cdxNodeFits(const CdxNode& node, unsigned char filler) {
+    return node.isLeaf() ? cdxLeafBytes(node, 0, node.count(), filler) <= kPageSize
+                         : node.count() <= cdxInteriorCapacity(node.keyLength);
+}
+
+void encodeCdxNode(const CdxNode& node, unsigned char filler, unsigned char* page) {
+    std::memset(page, 0, kPageSize);
+    writeLe16(page + kNodeAttributes, node.attributes);
+    writeLe16(page + kNodeCount, static_cast<uint16_t>(node.count()));
+    writeLe32(page + kNodeLeft, node.left);
+    writeLe32(page + kNodeRight, node.right);
+    if (node.isLeaf()) {
+        encodeLeaf(node, filler, page);
+        return;
+    }
+    const std::size_t kl = node.keyLength;
+    for (std::size_t i = 0; i < node.count(); ++i) {
+        unsigned char* e = page + kInteriorEntries + i * (kl + 8);
+        std::memcpy(e, node.key(i).data(), kl);
+        writeBe32(e + kl, node.recnos[i]);
+        writeBe32(e + kl + 4, node.children[i]);
+    }
+}
+
+}  // namespace vv::db

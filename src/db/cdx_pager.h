@@ -1,0 +1,75 @@
+// Page access for one compound index file: reads and writes 512-byte pages
+// through the optional page codec, keeps a small cache of decoded pages,
+// hands out new pages (free list first, then the end of the file) and takes
+// freed ones back. Internal to the CDX classes.
+//
+// The cache holds only what was read since the last invalidate(); another
+// process may change the file at any time, so callers drop it whenever they
+// take a lock or refresh (CdxFile::invalidate()).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "db/cdx_format.h"
+#include "db/file_system.h"
+
+namespace vv::db {
+
+class CdxPageCodec;
+
+class CdxPager {
+public:
+    using Page = std::array<unsigned char, cdx::kPageSize>;
+
+    CdxPager(File& file, std::shared_ptr<const CdxPageCodec> codec);
+
+    // The page at `offset`; CorruptFile when it is not page aligned, lies in
+    // the file header or runs past the end of the file.
+    Page read(uint32_t offset);
+    void write(uint32_t offset, const Page& page);
+    // Header pages (1024 bytes) of the file or of a tag.
+    void readHeader(uint32_t offset, unsigned char* header);
+    void writeHeader(uint32_t offset, const unsigned char* header);
+    // Writes `count` contiguous plain pages (bulk builds).
+    void writeRun(uint32_t offset, unsigned char* pages, std::size_t count);
+
+    uint32_t allocate();                     // one page, reusing freed ones
+    uint32_t allocateAtEnd(std::size_t pages);  // a contiguous run after the last page
+    void release(uint32_t offset);
+
+    // Forgets cached pages, the file size and the free list head.
+    void invalidate();
+    // Changes with every write and invalidate(): cursors re-find their place when it moved.
+    uint64_t generation() const { return generation_; }
+
+    // Pages in the file, an upper bound for any walk over its nodes.
+    uint64_t pageCount() const { return end_ / cdx::kPageSize; }
+    const std::string& path() const { return file_.path(); }
+    std::string where(uint32_t offset) const;
+    [[noreturn]] void corrupt(uint32_t offset, const std::string& what) const;
+
+private:
+    void checkOffset(uint32_t offset, std::size_t bytes);
+    void grown(uint64_t end);
+    void loadFreeList();
+    void storeFreeList(uint32_t head);
+    void encode(uint32_t offset, unsigned char* page) const;
+    void decode(uint32_t offset, unsigned char* page) const;
+
+    static constexpr std::size_t kCacheLimit = 1024;
+
+    File& file_;
+    std::shared_ptr<const CdxPageCodec> codec_;
+    std::unordered_map<uint32_t, Page> cache_;
+    uint64_t size_ = 0;      // known file size; re-read before calling a page missing
+    uint64_t end_ = 0;       // where the next appended page goes
+    uint32_t freeHead_ = 0;  // first free page, 0 when none
+    bool freeLoaded_ = false;
+    uint64_t generation_ = 0;
+};
+
+}  // namespace vv::db

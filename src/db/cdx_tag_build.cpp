@@ -1,0 +1,132 @@
+// Bulk build of a tag's tree from sorted entries: leaves packed as full as
+// they go, then each interior level, the root last, all in one contiguous
+// run of new pages at the end of the file.
+#include <algorithm>
+#include <vector>
+
+#include "db/cdx_pager.h"
+#include "db/cdx_tag.h"
+
+namespace vv::db {
+
+using namespace cdx;
+
+namespace {
+
+// Buffers contiguous pages so a build writes in large pieces.
+class PageRun {
+public:
+    PageRun(CdxPager& pager, uint32_t start) : pager_(pager), next_(start) {}
+    void add(const CdxNode& node, unsigned char filler) {
+        buffer_.resize(buffer_.size() + kPageSize);
+        encodeCdxNode(node, filler, buffer_.data() + buffer_.size() - kPageSize);
+        if (buffer_.size() >= kFlushBytes) flush();
+    }
+    void flush() {
+        if (buffer_.empty()) return;
+        const std::size_t pages = buffer_.size() / kPageSize;
+        pager_.writeRun(next_, buffer_.data(), pages);
+        next_ += static_cast<uint32_t>(pages * kPageSize);
+        buffer_.clear();
+    }
+
+private:
+    static constexpr std::size_t kFlushBytes = 64 * kPageSize;
+    CdxPager& pager_;
+    uint32_t next_;
+    std::vector<unsigned char> buffer_;
+};
+
+// Where each leaf starts: as many entries as fit, in order.
+std::vector<std::size_t> leafBounds(const std::vector<CdxEntry>& entries, std::size_t keyLength,
+                                    unsigned char filler) {
+    std::vector<std::size_t> bounds{0};
+    std::size_t start = 0, stored = 0;
+    uint32_t maxRecno = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::string_view key = entries[i].key;
+        const std::size_t trail = cdxTrailCount(key, filler);
+        std::size_t dup = i == start ? 0 : cdxDupCount(entries[i - 1].key, key, trail);
+        uint32_t recnos = std::max(maxRecno, entries[i].recno);
+        std::size_t bytes = CdxLeafLayout::forKeys(keyLength, recnos).entryBytes;
+        if (i > start && kLeafEntries + (i - start + 1) * bytes + stored + (keyLength - dup - trail) > kPageSize) {
+            bounds.push_back(i);
+            start = i;
+            stored = 0;
+            dup = 0;
+            recnos = entries[i].recno;
+        }
+        stored += keyLength - dup - trail;
+        maxRecno = recnos;
+    }
+    bounds.push_back(entries.size());
+    return bounds;
+}
+
+struct ChildRef {
+    std::string key;
+    uint32_t recno;
+};
+
+}  // namespace
+
+uint32_t CdxTag::buildTree(CdxPager& pager, std::size_t keyLength, unsigned char filler,
+                           const std::vector<CdxEntry>& entries) {
+    const std::vector<std::size_t> bounds = leafBounds(entries, keyLength, filler);
+    // Node counts per level, leaves first, to place every page up front.
+    std::vector<std::size_t> levels{bounds.size() - 1};  // an empty tag still has its (empty) root leaf
+    const std::size_t capacity = cdxInteriorCapacity(keyLength);
+    while (levels.back() > 1) levels.push_back((levels.back() + capacity - 1) / capacity);
+    std::size_t total = 0;
+    for (std::size_t n : levels) total += n;
+    const uint32_t start = pager.allocateAtEnd(total);
+    PageRun run(pager, start);
+
+    auto offsetOf = [&](std::size_t levelStart, std::size_t i) {
+        return static_cast<uint32_t>(start + (levelStart + i) * kPageSize);
+    };
+    std::vector<ChildRef> children;
+    std::size_t levelStart = 0;
+    const std::size_t leafCount = levels[0];
+    for (std::size_t i = 0; i < leafCount; ++i) {
+        CdxNode leaf;
+        leaf.attributes = kAttributeLeaf | (levels.size() == 1 ? kAttributeRoot : 0);
+        leaf.keyLength = keyLength;
+        leaf.left = i == 0 ? kNoPage : offsetOf(levelStart, i - 1);
+        leaf.right = i + 1 == leafCount ? kNoPage : offsetOf(levelStart, i + 1);
+        if (!entries.empty()) {
+            leaf.keys.reserve((bounds[i + 1] - bounds[i]) * keyLength);
+            for (std::size_t k = bounds[i]; k < bounds[i + 1]; ++k) {
+                leaf.keys += entries[k].key;
+                leaf.recnos.push_back(entries[k].recno);
+            }
+            children.push_back({entries[bounds[i + 1] - 1].key, entries[bounds[i + 1] - 1].recno});
+        }
+        run.add(leaf, filler);
+    }
+    for (std::size_t level = 1; level < levels.size(); ++level) {
+        const std::size_t childStart = levelStart;
+        levelStart += levels[level - 1];
+        const std::size_t count = levels[level];
+        std::vector<ChildRef> parents;
+        for (std::size_t i = 0; i < count; ++i) {
+            // Children spread evenly, so no node is left with a single entry.
+            const std::size_t begin = i * children.size() / count;
+            const std::size_t end = (i + 1) * children.size() / count;
+            CdxNode node;
+            node.attributes = level + 1 == levels.size() ? kAttributeRoot : 0;
+            node.keyLength = keyLength;
+            node.left = i == 0 ? kNoPage : offsetOf(levelStart, i - 1);
+            node.right = i + 1 == count ? kNoPage : offsetOf(levelStart, i + 1);
+            for (std::size_t k = begin; k < end; ++k)
+                node.insert(k - begin, children[k].key, children[k].recno, offsetOf(childStart, k));
+            parents.push_back(children[end - 1]);
+            run.add(node, filler);
+        }
+        children = std::move(parents);
+    }
+    run.flush();
+    return offsetOf(levelStart, 0);
+}
+
+}  // namespace vv::db
