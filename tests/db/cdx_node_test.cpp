@@ -1,0 +1,125 @@
+// The leaf example of doc/cdx_format.md byte for byte, the bit-width rules,
+// and the byte order of numeric and date keys.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "db/cdx_key.h"
+#include "db/cdx_node.h"
+#include "db/error.h"
+
+using namespace vv::db;
+
+namespace {
+
+// Three keys of a 6-byte character tag in one root leaf: "BAKER " (record 3),
+// "BAKERS" (1), "BROWN " (2).
+std::vector<unsigned char> workedExample() {
+    std::vector<unsigned char> page(512, 0);
+    const unsigned char head[] = {
+        0x03, 0x00, 0x03, 0x00,              // root leaf, 3 keys
+        0xFF, 0xFF, 0xFF, 0xFF,              // no left sibling
+        0xFF, 0xFF, 0xFF, 0xFF,              // no right sibling
+        0xD5, 0x01,                          // 469 bytes free
+        0xFF, 0xFF, 0x03, 0x00, 0x07, 0x07,  // masks: record number, duplicate, trailing
+        0x12, 0x03, 0x03, 0x03,              // 18, 3 and 3 bits in 3 bytes
+        0x03, 0x00, 0x20,                    // record 3, dup 0, trail 1
+        0x01, 0x00, 0x14,                    // record 1, dup 5, trail 0
+        0x02, 0x00, 0x24,                    // record 2, dup 1, trail 1
+    };
+    std::copy(std::begin(head), std::end(head), page.begin());
+    const char tail[] = "ROWNSBAKER";  // keys from the end: "BAKER", "S", "ROWN"
+    std::memcpy(page.data() + 502, tail, 10);
+    return page;
+}
+
+TEST(CdxNode, DecodesAndEncodesTheWorkedExample) {
+    const std::vector<unsigned char> page = workedExample();
+    const CdxNode node = decodeCdxNode(page.data(), 6, ' ', "example");
+    EXPECT_TRUE(node.isLeaf());
+    EXPECT_TRUE(node.isRoot());
+    EXPECT_EQ(node.left, 0xFFFFFFFFu);
+    EXPECT_EQ(node.right, 0xFFFFFFFFu);
+    ASSERT_EQ(node.count(), 3u);
+    EXPECT_EQ(node.key(0), "BAKER ");
+    EXPECT_EQ(node.key(1), "BAKERS");
+    EXPECT_EQ(node.key(2), "BROWN ");
+    EXPECT_EQ(node.recnos, (std::vector<uint32_t>{3, 1, 2}));
+
+    unsigned char encoded[512];
+    encodeCdxNode(node, ' ', encoded);
+    EXPECT_TRUE(std::equal(page.begin(), page.end(), encoded));
+    EXPECT_EQ(cdxLeafBytes(node, 0, 3, ' '), 512u - 469u);
+}
+
+TEST(CdxNode, InteriorEntriesAreKeyRecordAndChild) {
+    CdxNode node;
+    node.attributes = cdx::kAttributeRoot;
+    node.keyLength = 4;
+    node.insert(0, "ABCD", 7, 0x1200);
+    node.insert(1, "WXYZ", 0x01020304, 0x1400);
+    unsigned char page[512];
+    encodeCdxNode(node, ' ', page);
+    const unsigned char expected[] = {0x01, 0x00, 0x02, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                      'A', 'B', 'C', 'D', 0, 0, 0, 7, 0, 0, 0x12, 0,
+                                      'W', 'X', 'Y', 'Z', 1, 2, 3, 4, 0, 0, 0x14, 0};
+    EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), page));
+    const CdxNode back = decodeCdxNode(page, 4, ' ', "interior");
+    EXPECT_EQ(back.keys, node.keys);
+    EXPECT_EQ(back.recnos, node.recnos);
+    EXPECT_EQ(back.children, node.children);
+    EXPECT_EQ(cdxInteriorCapacity(4), 41u);
+}
+
+// The widths the other engine chose in tests/data/cdx-peer, and the edges.
+TEST(CdxNode, LeafBitWidths) {
+    struct Case {
+        std::size_t keyLength;
+        uint32_t maxRecno;
+        unsigned recnoBits, countBits, bytes;
+    };
+    const Case cases[] = {
+        {16, 2000, 14, 5, 3}, {50, 2000, 12, 6, 3},    {6, 2000, 18, 3, 3},
+        {8, 2000, 16, 4, 3},  {10, 0x1D200, 24, 4, 4}, {10, 1, 16, 4, 3},
+        {240, 300, 16, 8, 4}, {240, 70000, 24, 8, 5},  {8, 0xFFFFFFFF, 32, 4, 5},
+    };
+    for (const Case& c : cases) {
+        const CdxLeafLayout layout = CdxLeafLayout::forKeys(c.keyLength, c.maxRecno);
+        EXPECT_EQ(layout.recnoBits, c.recnoBits) << c.keyLength << " " << c.maxRecno;
+        EXPECT_EQ(layout.countBits, c.countBits) << c.keyLength;
+        EXPECT_EQ(layout.entryBytes, c.bytes) << c.keyLength << " " << c.maxRecno;
+    }
+}
+
+TEST(CdxNode, DuplicateCountStopsAtTheKeysOwnFiller) {
+    // "AB  " after "AB  ": two shared bytes, two trailing blanks, nothing stored.
+    EXPECT_EQ(cdxDupCount("AB  ", "AB  ", cdxTrailCount("AB  ", ' ')), 2u);
+    // Sharing may reach into the previous key's filler.
+    EXPECT_EQ(cdxDupCount("A   ", "A  B", cdxTrailCount("A  B", ' ')), 3u);
+    EXPECT_EQ(cdxTrailCount(std::string("\x80\0\0", 3), '\0'), 2u);
+}
+
+TEST(CdxKey, NumericKeysSortAsNumbers) {
+    const double values[] = {-1e300, -12.5, -1.0, -1e-300, 0.0, 1e-300, 0.15, 1.0, 2.0, 399.77, 1e300};
+    for (std::size_t i = 0; i + 1 < std::size(values); ++i)
+        EXPECT_LT(cdxNumericKey(values[i]), cdxNumericKey(values[i + 1])) << values[i];
+    for (double v : values) EXPECT_EQ(cdxNumericValue(cdxNumericKey(v)), v);
+    EXPECT_EQ(cdxNumericKey(-0.0), cdxNumericKey(0.0));
+    EXPECT_EQ(cdxNumericKey(0.15), std::string("\xBF\xC3\x33\x33\x33\x33\x33\x33", 8));
+    EXPECT_EQ(cdxNumericKey(-2.0), std::string("\x3F\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 8));
+    EXPECT_THROW(cdxNumericValue("short"), Error);
+}
+
+TEST(CdxKey, DateAndCharacterKeys) {
+    EXPECT_EQ(cdxDateKey(0), std::string("\x80\0\0\0\0\0\0\0", 8));  // the empty date, before all others
+    EXPECT_EQ(cdxDateKey(2451545), std::string("\xC1\x42\xB4\x2C\x80\0\0\0", 8));  // 2000-01-01
+    EXPECT_LT(cdxDateKey(0), cdxDateKey(1));
+    EXPECT_EQ(cdxDateValue(cdxDateKey(2451545)), 2451545);
+    EXPECT_EQ(cdxCharacterKey("AB", 4), "AB  ");
+    EXPECT_EQ(cdxCharacterKey("ABCDEF", 4), "ABCD");
+    EXPECT_EQ(cdxFillerByte(CdxKeyType::Character), ' ');
+    EXPECT_EQ(cdxFillerByte(CdxKeyType::Date), 0);
+}
+
+}  // namespace
