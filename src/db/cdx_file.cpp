@@ -112,9 +112,9 @@ void CdxFile::loadDirectory() {
     std::vector<std::pair<uint32_t, std::string>> found;
     CdxTag::Position pos;
     for (bool more = directory_->first(pos); more; more = directory_->next(pos)) {
-        std::string name(pos.leaf.key(pos.index));
+        std::string name(pos.leaf->key(pos.index));
         while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
-        found.emplace_back(pos.leaf.recnos[pos.index], std::move(name));
+        found.emplace_back(pos.leaf->recnos[pos.index], std::move(name));
     }
     std::sort(found.begin(), found.end());
     for (std::size_t i = 0; i < found.size(); ++i) {
@@ -123,7 +123,9 @@ void CdxFile::loadDirectory() {
     }
     for (auto& tag : allTags_) tag->setPresent(false);
     tags_.clear();
-    for (auto& [offset, name] : found) {
+    for (auto& entry : found) {
+        const auto offset = entry.first;
+        const auto& name = entry.second;
         auto known = std::find_if(allTags_.begin(), allTags_.end(),
                                   [&](const auto& tag) { return tag->headerOffset() == offset; });
         CdxTag* tag;
