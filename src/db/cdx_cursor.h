@@ -41,8 +41,8 @@ public:
     bool valid() const { return valid_; }
     // The current entry; only while valid(). The key is keyLength() bytes,
     // good until the cursor moves.
-    std::string_view key() const { return pos_.leaf.key(pos_.index); }
-    uint32_t recno() const { return pos_.leaf.recnos[pos_.index]; }
+    std::string_view key() const { return pos_.leaf->key(pos_.index); }
+    uint32_t recno() const { return pos_.leaf->recnos[pos_.index]; }
     CdxTag& tag() const { return *tag_; }
 
 private:

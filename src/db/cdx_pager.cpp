@@ -61,16 +61,33 @@ void CdxPager::decode(uint32_t offset, unsigned char* page) const {
     if (codec_) codec_->decode(offset, page, kPageSize);
 }
 
-CdxPager::Page CdxPager::read(uint32_t offset) {
+CdxPager::Cached& CdxPager::slot(uint32_t offset) {
+    // Dropping everything is crude but cheap, and the few upper-level nodes come back at once.
+    if (cache_.size() >= kCacheLimit && !cache_.count(offset)) cache_.clear();
+    return cache_[offset];
+}
+
+CdxPager::Cached& CdxPager::fetch(uint32_t offset) {
     if (auto it = cache_.find(offset); it != cache_.end()) return it->second;
     if (offset < kHeaderSize) corrupt(offset, "a node pointer into the file header");
     checkOffset(offset, kPageSize);
     Page page;
     file_.readExact(offset, page.data(), kPageSize);
     decode(offset, page.data());
-    if (cache_.size() >= kCacheLimit) cache_.clear();
-    cache_.emplace(offset, page);
-    return page;
+    Cached& cached = slot(offset);
+    cached.page = page;
+    return cached;
+}
+
+CdxPager::Page CdxPager::read(uint32_t offset) { return fetch(offset).page; }
+
+std::shared_ptr<const CdxNode> CdxPager::node(uint32_t offset, std::size_t keyLength, unsigned char filler) {
+    Cached& cached = fetch(offset);
+    if (!cached.node || cached.node->keyLength != keyLength || cached.filler != filler) {
+        cached.node = std::make_shared<const CdxNode>(decodeCdxNode(cached.page.data(), keyLength, filler, where(offset)));
+        cached.filler = filler;
+    }
+    return cached.node;
 }
 
 void CdxPager::write(uint32_t offset, const Page& page) {
@@ -78,8 +95,9 @@ void CdxPager::write(uint32_t offset, const Page& page) {
     encode(offset, stored.data());
     file_.writeAt(offset, stored.data(), kPageSize);
     grown(offset + uint64_t{kPageSize});
-    if (cache_.size() >= kCacheLimit) cache_.clear();
-    cache_[offset] = page;
+    Cached& cached = slot(offset);
+    cached.page = page;
+    cached.node.reset();
     ++generation_;
 }
 

@@ -1,5 +1,6 @@
 // Page access for one compound index file: reads and writes 512-byte pages
-// through the optional page codec, keeps a small cache of decoded pages,
+// through the optional page codec, keeps a small cache of pages and of the
+// nodes decoded from them,
 // hands out new pages (free list first, then the end of the file) and takes
 // freed ones back. Internal to the CDX classes.
 //
@@ -15,6 +16,7 @@
 #include <unordered_map>
 
 #include "db/cdx_format.h"
+#include "db/cdx_node.h"
 #include "db/file_system.h"
 
 namespace vv::db {
@@ -30,6 +32,10 @@ public:
     // The page at `offset`; CorruptFile when it is not page aligned, lies in
     // the file header or runs past the end of the file.
     Page read(uint32_t offset);
+    // The node at `offset`, decoded with the tag's key length and filler
+    // (CorruptFile as decodeCdxNode). Shared and never changed: a write puts
+    // a new node in its place.
+    std::shared_ptr<const CdxNode> node(uint32_t offset, std::size_t keyLength, unsigned char filler);
     void write(uint32_t offset, const Page& page);
     // Header pages (1024 bytes) of the file or of a tag.
     void readHeader(uint32_t offset, unsigned char* header);
@@ -60,11 +66,20 @@ private:
     void encode(uint32_t offset, unsigned char* page) const;
     void decode(uint32_t offset, unsigned char* page) const;
 
-    static constexpr std::size_t kCacheLimit = 1024;
+    struct Cached {
+        Page page;
+        std::shared_ptr<const CdxNode> node;  // decoded on first use
+        unsigned char filler = 0;
+    };
+    Cached& fetch(uint32_t offset);
+    Cached& slot(uint32_t offset);
+
+    // About 2 MB per open index: the upper levels and the recently used leaves.
+    static constexpr std::size_t kCacheLimit = 2048;
 
     File& file_;
     std::shared_ptr<const CdxPageCodec> codec_;
-    std::unordered_map<uint32_t, Page> cache_;
+    std::unordered_map<uint32_t, Cached> cache_;
     uint64_t size_ = 0;      // known file size; re-read before calling a page missing
     uint64_t end_ = 0;       // where the next appended page goes
     uint32_t freeHead_ = 0;  // first free page, 0 when none

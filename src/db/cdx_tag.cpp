@@ -39,6 +39,10 @@ void CdxTag::load() {
     if (!(options_ & kOptionCompact)) pager_.corrupt(headerOffset_, "a tag that is not a compact index");
     if (keyLength == 0 || keyLength > kMaxKeyLength)
         pager_.corrupt(headerOffset_, "a tag with key length " + std::to_string(keyLength));
+    // Engines that write bigger pages say so here; FoxPro leaves the bytes zero.
+    const std::size_t pageSize = readLe16(header + kHeaderPageSize);
+    if (readLe16(header + kHeaderSelfSize) == kHeaderSize && pageSize != 0 && pageSize != kPageSize)
+        pager_.corrupt(headerOffset_, "index pages of " + std::to_string(pageSize) + " bytes, not 512");
     keyLength_ = keyLength;
     root_ = readLe32(header + kHeaderRoot);
     descending_ = readLe16(header + kHeaderDescending) != 0;
@@ -84,9 +88,8 @@ uint64_t CdxTag::generation() const { return pager_.generation(); }
 
 std::size_t CdxTag::stepLimit() const { return pager_.pageCount() + 1; }
 
-CdxNode CdxTag::readNode(uint32_t offset) {
-    const CdxPager::Page page = pager_.read(offset);
-    return decodeCdxNode(page.data(), keyLength_, filler(), pager_.where(offset));
+std::shared_ptr<const CdxNode> CdxTag::readNode(uint32_t offset) {
+    return pager_.node(offset, keyLength_, filler());
 }
 
 void CdxTag::writeNode(uint32_t offset, const CdxNode& node) {
@@ -117,37 +120,37 @@ bool CdxTag::lowerBound(Match match, std::string_view key, uint32_t recno, Posit
     uint32_t offset = root_;
     for (std::size_t depth = 0;; ++depth) {
         if (depth == kMaxDepth) pager_.corrupt(offset, "a tree deeper than " + std::to_string(kMaxDepth) + " levels");
-        CdxNode node = readNode(offset);
-        const std::size_t slot = firstSatisfied(node);
-        if (node.isLeaf()) {
+        std::shared_ptr<const CdxNode> node = readNode(offset);
+        const std::size_t slot = firstSatisfied(*node);
+        if (node->isLeaf()) {
             pos = Position{offset, std::move(node), slot};
             break;
         }
-        offset = node.children[std::min(slot, node.count() - 1)];
+        offset = node->children[std::min(slot, node->count() - 1)];
     }
     // Only a stale separator or an empty leaf leaves us past the leaf's end.
-    for (std::size_t steps = 0; pos.index == pos.leaf.count(); ++steps) {
+    for (std::size_t steps = 0; pos.index == pos.leaf->count(); ++steps) {
         if (steps > stepLimit()) pager_.corrupt(pos.offset, "a loop in the leaf level");
         if (!moveRight(pos)) return false;
-        pos.index = firstSatisfied(pos.leaf);
+        pos.index = firstSatisfied(*pos.leaf);
     }
     return true;
 }
 
 bool CdxTag::moveRight(Position& pos) {
-    const uint32_t offset = pos.leaf.right;
+    const uint32_t offset = pos.leaf->right;
     if (offset == kNoPage) return false;
-    CdxNode node = readNode(offset);
-    if (!node.isLeaf() || node.left != pos.offset) pager_.corrupt(offset, "leaf sibling links that disagree");
+    std::shared_ptr<const CdxNode> node = readNode(offset);
+    if (!node->isLeaf() || node->left != pos.offset) pager_.corrupt(offset, "leaf sibling links that disagree");
     pos = Position{offset, std::move(node), 0};
     return true;
 }
 
 bool CdxTag::moveLeft(Position& pos) {
-    const uint32_t offset = pos.leaf.left;
+    const uint32_t offset = pos.leaf->left;
     if (offset == kNoPage) return false;
-    CdxNode node = readNode(offset);
-    if (!node.isLeaf() || node.right != pos.offset) pager_.corrupt(offset, "leaf sibling links that disagree");
+    std::shared_ptr<const CdxNode> node = readNode(offset);
+    if (!node->isLeaf() || node->right != pos.offset) pager_.corrupt(offset, "leaf sibling links that disagree");
     pos = Position{offset, std::move(node), 0};
     return true;
 }
@@ -157,18 +160,18 @@ bool CdxTag::edge(Position& pos, bool leftmost) {
     uint32_t offset = root_;
     for (std::size_t depth = 0;; ++depth) {
         if (depth == kMaxDepth) pager_.corrupt(offset, "a tree deeper than " + std::to_string(kMaxDepth) + " levels");
-        CdxNode node = readNode(offset);
-        if (node.isLeaf()) {
+        std::shared_ptr<const CdxNode> node = readNode(offset);
+        if (node->isLeaf()) {
             pos = Position{offset, std::move(node), 0};
             break;
         }
-        offset = leftmost ? node.children.front() : node.children.back();
+        offset = leftmost ? node->children.front() : node->children.back();
     }
-    for (std::size_t steps = 0; pos.leaf.count() == 0; ++steps) {
+    for (std::size_t steps = 0; pos.leaf->count() == 0; ++steps) {
         if (steps > stepLimit()) pager_.corrupt(pos.offset, "a loop in the leaf level");
         if (!(leftmost ? moveRight(pos) : moveLeft(pos))) return false;
     }
-    pos.index = leftmost ? 0 : pos.leaf.count() - 1;
+    pos.index = leftmost ? 0 : pos.leaf->count() - 1;
     return true;
 }
 
@@ -176,41 +179,41 @@ bool CdxTag::first(Position& pos) { return edge(pos, true); }
 bool CdxTag::last(Position& pos) { return edge(pos, false); }
 
 bool CdxTag::next(Position& pos) {
-    if (pos.index + 1 < pos.leaf.count()) {
+    if (pos.index + 1 < pos.leaf->count()) {
         ++pos.index;
         return true;
     }
-    const std::string lastKey(pos.leaf.lastKey());
-    const uint32_t lastRecno = pos.leaf.recnos.back();
+    const std::string lastKey(pos.leaf->lastKey());
+    const uint32_t lastRecno = pos.leaf->recnos.back();
     Position probe = pos;
     for (std::size_t steps = 0;; ++steps) {
         if (steps > stepLimit()) pager_.corrupt(probe.offset, "a loop in the leaf level");
         if (!moveRight(probe)) return false;
-        if (probe.leaf.count() > 0) break;
+        if (probe.leaf->count() > 0) break;
     }
     // Strictly rising entries across leaves also rule out sibling loops.
-    if (compareEntry(probe.leaf.key(0), probe.leaf.recnos[0], lastKey, lastRecno) <= 0)
+    if (compareEntry(probe.leaf->key(0), probe.leaf->recnos[0], lastKey, lastRecno) <= 0)
         pager_.corrupt(probe.offset, "leaf entries out of order across siblings");
     pos = std::move(probe);
     return true;
 }
 
 bool CdxTag::prior(Position& pos) {
-    if (pos.index > 0 && pos.index <= pos.leaf.count()) {
+    if (pos.index > 0 && pos.index <= pos.leaf->count()) {
         --pos.index;
         return true;
     }
-    const std::string firstKey(pos.leaf.count() ? pos.leaf.key(0) : std::string_view{});
-    const uint32_t firstRecno = pos.leaf.count() ? pos.leaf.recnos[0] : 0;
-    const bool hadEntries = pos.leaf.count() > 0;
+    const std::string firstKey(pos.leaf->count() ? pos.leaf->key(0) : std::string_view{});
+    const uint32_t firstRecno = pos.leaf->count() ? pos.leaf->recnos[0] : 0;
+    const bool hadEntries = pos.leaf->count() > 0;
     Position probe = pos;
     for (std::size_t steps = 0;; ++steps) {
         if (steps > stepLimit()) pager_.corrupt(probe.offset, "a loop in the leaf level");
         if (!moveLeft(probe)) return false;
-        if (probe.leaf.count() > 0) break;
+        if (probe.leaf->count() > 0) break;
     }
-    probe.index = probe.leaf.count() - 1;
-    if (hadEntries && compareEntry(probe.leaf.lastKey(), probe.leaf.recnos.back(), firstKey, firstRecno) >= 0)
+    probe.index = probe.leaf->count() - 1;
+    if (hadEntries && compareEntry(probe.leaf->lastKey(), probe.leaf->recnos.back(), firstKey, firstRecno) >= 0)
         pager_.corrupt(probe.offset, "leaf entries out of order across siblings");
     pos = std::move(probe);
     return true;
@@ -222,7 +225,7 @@ std::size_t CdxTag::count() {
     std::size_t total = 0;
     for (std::size_t steps = 0;; ++steps) {
         if (steps > stepLimit()) pager_.corrupt(pos.offset, "a loop in the leaf level");
-        total += pos.leaf.count();
+        total += pos.leaf->count();
         if (!moveRight(pos)) return total;
     }
 }
@@ -239,7 +242,8 @@ std::size_t CdxTag::verify() {
         std::vector<uint32_t> below;
         bool leaves = false;
         for (std::size_t i = 0; i < level.size(); ++i) {
-            const CdxNode node = readNode(level[i]);
+            const std::shared_ptr<const CdxNode> held = readNode(level[i]);
+            const CdxNode& node = *held;
             if (i == 0) leaves = node.isLeaf();
             if (node.isLeaf() != leaves) pager_.corrupt(level[i], "leaves at different depths");
             if (node.isRoot() != (depth == 0)) pager_.corrupt(level[i], "a misplaced root mark");
@@ -259,7 +263,8 @@ std::size_t CdxTag::verify() {
             for (std::size_t k = 0; k < node.count(); ++k) {
                 const uint32_t child = node.children[k];
                 if (!seen.insert(child).second) pager_.corrupt(child, "a node reached twice");
-                const CdxNode childNode = readNode(child);
+                const std::shared_ptr<const CdxNode> heldChild = readNode(child);
+                const CdxNode& childNode = *heldChild;
                 if (childNode.count() == 0 || childNode.lastKey() != node.key(k) ||
                     childNode.recnos.back() != node.recnos[k])
                     pager_.corrupt(level[i], "a separator that is not its child's last entry");

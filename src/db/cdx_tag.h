@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -87,7 +88,7 @@ public:
     // A place in the leaf level; index may equal the leaf's count only inside the tag.
     struct Position {
         uint32_t offset = 0;
-        CdxNode leaf;
+        std::shared_ptr<const CdxNode> leaf;
         std::size_t index = 0;
     };
     enum class Match { Entry, PrefixAtLeast, PrefixAbove };
@@ -110,7 +111,7 @@ private:
     using Path = std::vector<Step>;
 
     unsigned char filler() const { return cdxFillerByte(keyType_); }
-    CdxNode readNode(uint32_t offset);
+    std::shared_ptr<const CdxNode> readNode(uint32_t offset);
     void writeNode(uint32_t offset, const CdxNode& node);
     void checkKey(std::string_view key) const;
     bool edge(Position& pos, bool leftmost);

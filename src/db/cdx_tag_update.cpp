@@ -20,7 +20,7 @@ CdxTag::Path CdxTag::pathTo(std::string_view key, uint32_t recno) {
     uint32_t offset = root_;
     for (std::size_t depth = 0;; ++depth) {
         if (depth == kMaxDepth) pager_.corrupt(offset, "a tree deeper than " + std::to_string(kMaxDepth) + " levels");
-        CdxNode node = readNode(offset);
+        CdxNode node = *readNode(offset);
         std::size_t lo = 0, hi = node.count();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
@@ -179,9 +179,9 @@ void CdxTag::store(Path& path, std::size_t level) {
 
 void CdxTag::collapseRoot() {
     for (std::size_t depth = 0; depth < kMaxDepth; ++depth) {
-        const CdxNode root = readNode(root_);
-        if (root.isLeaf() || root.count() != 1) return;
-        const uint32_t child = root.children[0];
+        const std::shared_ptr<const CdxNode> root = readNode(root_);
+        if (root->isLeaf() || root->count() != 1) return;
+        const uint32_t child = root->children[0];
         CdxPager::Page page = pager_.read(child);
         writeLe16(page.data() + kNodeAttributes,
                   static_cast<uint16_t>(readLe16(page.data() + kNodeAttributes) | kAttributeRoot));

@@ -63,6 +63,7 @@ const Case kCases[] = {
      [](std::string& b) { b[kDirectoryRoot + 24 + 1] = 0x02; }},  // ARRIVAL's header at 0x200
     {"tag with key length 0", [](std::string& b) { putLe16(b, kFileCodeHeader + 12, 0); }},
     {"tag with key length 300", [](std::string& b) { putLe16(b, kFileCodeHeader + 12, 300); }},
+    {"tag announcing 1024-byte pages", [](std::string& b) { putLe16(b, kFileCodeHeader + 18, 1024); }},
     {"tag root past the end", [](std::string& b) { putLe32(b, kFileCodeHeader, 0x00FFFE00); }},
     {"tag root off the page grid", [](std::string& b) { putLe32(b, kFileCodeHeader, kFileCodeRoot + 1); }},
     {"tag root inside the file header", [](std::string& b) { putLe32(b, kFileCodeHeader, 0x200); }},
