@@ -84,7 +84,8 @@ CdxPager::Page CdxPager::read(uint32_t offset) { return fetch(offset).page; }
 std::shared_ptr<const CdxNode> CdxPager::node(uint32_t offset, std::size_t keyLength, unsigned char filler) {
     Cached& cached = fetch(offset);
     if (!cached.node || cached.node->keyLength != keyLength || cached.filler != filler) {
-        cached.node = std::make_shared<const CdxNode>(decodeCdxNode(cached.page.data(), keyLength, filler, where(offset)));
+        cached.node =
+            std::make_shared<const CdxNode>(decodeCdxNode(cached.page.data(), keyLength, filler, where(offset)));
         cached.filler = filler;
     }
     return cached.node;

@@ -216,7 +216,8 @@ TEST(PeerIndexPages, EveryNodeReencodesToTheSameBytes) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
     std::vector<std::pair<uint32_t, CdxKeyType>> headers{{0, CdxKeyType::Character}};
     auto cdx = CdxFile::open(FileSystem::local().open(fixture("EVENTS.cdx"), OpenMode::ReadOnly));
-    for (std::size_t i = 0; i < cdx->tags().size(); ++i) headers.emplace_back(cdx->tags()[i]->headerOffset(), kTags[i].type);
+    for (std::size_t i = 0; i < cdx->tags().size(); ++i)
+        headers.emplace_back(cdx->tags()[i]->headerOffset(), kTags[i].type);
     std::size_t nodes = 0;
     for (auto [header, type] : headers) {
         const std::size_t keyLength = readLe16(bytes + header + cdx::kHeaderKeyLength);
