@@ -57,6 +57,10 @@ public:
     // directory again. Tags keep their objects (and key types); a tag gone
     // from the file throws InvalidState when used.
     void invalidate();
+    // The change counter of the file header as it is on disk: every insert,
+    // remove and new tag adds one (other xBase engines keep it the same way).
+    // A caller that remembers it can skip invalidate() while it stays put.
+    uint32_t changeCounter() { return pager_.changeCounterOnDisk(); }
 
     const std::string& path() const { return file_->path(); }
     File& file() { return *file_; }

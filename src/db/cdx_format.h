@@ -18,6 +18,7 @@ constexpr std::size_t kMaxDepth = 32;       // deeper than this is a loop, not a
 // Header (the file header at 0 and each tag header).
 constexpr std::size_t kHeaderRoot = 0;         // LE32 root node offset
 constexpr std::size_t kHeaderFreeList = 4;     // LE32 first free page, 0 when none (file header only)
+constexpr std::size_t kHeaderCounter = 8;      // LE32 change counter (file header)
 constexpr std::size_t kHeaderKeyLength = 12;   // LE16
 constexpr std::size_t kHeaderOptions = 14;     // option bits below
 constexpr std::size_t kHeaderSignature = 15;   // always 1

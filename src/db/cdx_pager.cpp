@@ -67,9 +67,9 @@ CdxPager::Cached& CdxPager::slot(uint32_t offset) {
     return cache_[offset];
 }
 
-CdxPager::Cached& CdxPager::fetch(uint32_t offset) {
+CdxPager::Cached& CdxPager::fetch(uint32_t offset, bool header) {
+    if (!header && offset < kHeaderSize) corrupt(offset, "a node pointer into the file header");
     if (auto it = cache_.find(offset); it != cache_.end()) return it->second;
-    if (offset < kHeaderSize) corrupt(offset, "a node pointer into the file header");
     checkOffset(offset, kPageSize);
     Page page;
     file_.readExact(offset, page.data(), kPageSize);
@@ -80,6 +80,12 @@ CdxPager::Cached& CdxPager::fetch(uint32_t offset) {
 }
 
 CdxPager::Page CdxPager::read(uint32_t offset) { return fetch(offset).page; }
+
+CdxPager::Page CdxPager::readHeaderUnit(uint32_t offset) { return fetch(offset, true).page; }
+
+void CdxPager::forget(uint32_t offset, std::size_t pages) {
+    for (std::size_t i = 0; i < pages; ++i) cache_.erase(offset + static_cast<uint32_t>(i * kPageSize));
+}
 
 std::shared_ptr<const CdxNode> CdxPager::node(uint32_t offset, std::size_t keyLength, unsigned char filler) {
     Cached& cached = fetch(offset);
@@ -116,16 +122,14 @@ void CdxPager::writeHeader(uint32_t offset, const unsigned char* header) {
     encode(offset + kPageSize, stored + kPageSize);
     file_.writeAt(offset, stored, kHeaderSize);
     grown(offset + uint64_t{kHeaderSize});
+    forget(offset, 2);
     if (offset == 0) freeLoaded_ = false;
     ++generation_;
 }
 
 void CdxPager::writeRun(uint32_t offset, unsigned char* pages, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        const uint32_t at = offset + static_cast<uint32_t>(i * kPageSize);
-        cache_.erase(at);
-        encode(at, pages + i * kPageSize);
-    }
+    forget(offset, count);
+    for (std::size_t i = 0; i < count; ++i) encode(offset + static_cast<uint32_t>(i * kPageSize), pages + i * kPageSize);
     file_.writeAt(offset, pages, count * kPageSize);
     grown(offset + uint64_t{count * kPageSize});
     ++generation_;
@@ -133,25 +137,30 @@ void CdxPager::writeRun(uint32_t offset, unsigned char* pages, std::size_t count
 
 void CdxPager::loadFreeList() {
     if (freeLoaded_) return;
-    checkOffset(0, kHeaderSize);
-    Page unit;
-    file_.readExact(0, unit.data(), kPageSize);
-    decode(0, unit.data());
-    freeHead_ = readLe32(unit.data() + kHeaderFreeList);
+    freeHead_ = readLe32(readHeaderUnit(0).data() + kHeaderFreeList);
     if (freeHead_ == kNoPage) freeHead_ = 0;
     freeLoaded_ = true;
 }
 
 void CdxPager::storeFreeList(uint32_t head) {
+    Page unit = readHeaderUnit(0);
+    writeLe32(unit.data() + kHeaderFreeList, head);
+    write(0, unit);
+    freeHead_ = head;
+    freeLoaded_ = true;
+}
+
+void CdxPager::noteChange() {
+    Page unit = readHeaderUnit(0);
+    writeLe32(unit.data() + kHeaderCounter, readLe32(unit.data() + kHeaderCounter) + 1);
+    write(0, unit);
+}
+
+uint32_t CdxPager::changeCounterOnDisk() {
     Page unit;
     file_.readExact(0, unit.data(), kPageSize);
     decode(0, unit.data());
-    writeLe32(unit.data() + kHeaderFreeList, head);
-    encode(0, unit.data());
-    file_.writeAt(0, unit.data(), kPageSize);
-    freeHead_ = head;
-    freeLoaded_ = true;
-    ++generation_;
+    return readLe32(unit.data() + kHeaderCounter);
 }
 
 uint32_t CdxPager::allocate() {

@@ -37,6 +37,8 @@ public:
     // a new node in its place.
     std::shared_ptr<const CdxNode> node(uint32_t offset, std::size_t keyLength, unsigned char filler);
     void write(uint32_t offset, const Page& page);
+    // The first half of a header page (the file header at 0 included).
+    Page readHeaderUnit(uint32_t offset);
     // Header pages (1024 bytes) of the file or of a tag.
     void readHeader(uint32_t offset, unsigned char* header);
     void writeHeader(uint32_t offset, const unsigned char* header);
@@ -46,6 +48,11 @@ public:
     uint32_t allocate();                     // one page, reusing freed ones
     uint32_t allocateAtEnd(std::size_t pages);  // a contiguous run after the last page
     void release(uint32_t offset);
+
+    // Adds one to the change counter in the file header, once per change.
+    void noteChange();
+    // The change counter as it is on disk now (never from the cache).
+    uint32_t changeCounterOnDisk();
 
     // Forgets cached pages, the file size and the free list head.
     void invalidate();
@@ -63,6 +70,7 @@ private:
     void grown(uint64_t end);
     void loadFreeList();
     void storeFreeList(uint32_t head);
+    void forget(uint32_t offset, std::size_t pages);
     void encode(uint32_t offset, unsigned char* page) const;
     void decode(uint32_t offset, unsigned char* page) const;
 
@@ -71,7 +79,7 @@ private:
         std::shared_ptr<const CdxNode> node;  // decoded on first use
         unsigned char filler = 0;
     };
-    Cached& fetch(uint32_t offset);
+    Cached& fetch(uint32_t offset, bool header = false);
     Cached& slot(uint32_t offset);
 
     // About 2 MB per open index: the upper levels and the recently used leaves.

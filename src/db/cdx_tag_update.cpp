@@ -48,6 +48,7 @@ bool CdxTag::insert(std::string_view key, uint32_t recno) {
         return false;
     leaf.node.insert(leaf.slot, key, recno);
     store(path, path.size() - 1);
+    pager_.noteChange();
     return true;
 }
 
@@ -61,6 +62,7 @@ bool CdxTag::remove(std::string_view key, uint32_t recno) {
     leaf.node.erase(leaf.slot);
     store(path, path.size() - 1);
     collapseRoot();
+    pager_.noteChange();
     return true;
 }
 

@@ -306,9 +306,17 @@ TEST_F(CdxTree, InvalidateShowsAnotherWritersChanges) {
     auto reader = reopen();
     CdxTag& readerTag = reader->tag("CODE");
     expectMatches(readerTag, {{key(1), 1}});
+    const uint32_t seen = reader->changeCounter();
 
+    // Every change moves the counter the reader can check cheaply.
     for (uint32_t r = 2; r <= 500; ++r) writer->tag("CODE").insert(key(r), r);
+    EXPECT_EQ(reader->changeCounter(), seen + 499);
+    writer->tag("CODE").remove(key(500), 500);
+    writer->tag("CODE").insert(key(500), 500);
+    EXPECT_FALSE(writer->tag("CODE").remove(key(501), 501));
+    EXPECT_EQ(reader->changeCounter(), seen + 501);
     writer->addTag(charTag("LATER", 12), {{key(9), 9}});
+    EXPECT_GT(reader->changeCounter(), seen + 501);
     reader->invalidate();
     Model model;
     for (uint32_t r = 1; r <= 500; ++r) model.insert({key(r), r});
