@@ -129,7 +129,8 @@ void CdxPager::writeHeader(uint32_t offset, const unsigned char* header) {
 
 void CdxPager::writeRun(uint32_t offset, unsigned char* pages, std::size_t count) {
     forget(offset, count);
-    for (std::size_t i = 0; i < count; ++i) encode(offset + static_cast<uint32_t>(i * kPageSize), pages + i * kPageSize);
+    for (std::size_t i = 0; i < count; ++i)
+        encode(offset + static_cast<uint32_t>(i * kPageSize), pages + i * kPageSize);
     file_.writeAt(offset, pages, count * kPageSize);
     grown(offset + uint64_t{count * kPageSize});
     ++generation_;
