@@ -118,7 +118,7 @@ std::string Date::dtos() const {
     if (isEmpty()) return std::string(8, ' ');
     int y, m, d;
     fromJulianDay(jd_, y, m, d);
-    char buf[16];
+    char buf[48];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", y, m, d);
     return buf;
 }
@@ -127,7 +127,7 @@ std::string Date::display() const {
     if (isEmpty()) return {};
     int y, m, d;
     fromJulianDay(jd_, y, m, d);
-    char buf[16];
+    char buf[48];
     std::snprintf(buf, sizeof buf, "%02d/%02d/%02d", m, d, y % 100);
     return buf;
 }
@@ -136,7 +136,7 @@ std::string Date::iso() const {
     if (isEmpty()) return {};
     int y, m, d;
     fromJulianDay(jd_, y, m, d);
-    char buf[16];
+    char buf[48];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d);
     return buf;
 }
