@@ -1,0 +1,40 @@
+// Lays a Report (report_document.h) out on pages and paints it onto any
+// paged device: the print preview's printer, a printer, a PDF file.
+//
+//   previewReport(report, window);                  // Print command: preview, user prints from there
+//   renderReportToPdf(report, folder + "/calls.pdf");
+//   QPrinter printer; paintReport(report, &printer);
+//
+// There is no RTF output, so there is no device-specific layout to adjust.
+#pragma once
+
+#include <QString>
+
+#include "shared/report_document.h"
+#include "shared/report_preview.h"
+
+class QPagedPaintDevice;
+class QWidget;
+
+namespace vv::shared {
+
+// Sets the report's paper, orientation and margins on the device, then
+// paints every page. The rows are read once per call. Throws
+// std::runtime_error when the device cannot be painted on.
+void paintReport(const Report& report, QPagedPaintDevice* device);
+
+// The painter the preview (report_preview.h) asks for; `report` must
+// outlive it.
+ReportPainter reportPainter(const Report& report);
+
+// Shows the report in the maximised print preview, modally.
+void previewReport(const Report& report, QWidget* parent = nullptr);
+
+// Writes the report to a PDF file (replacing one there). Throws
+// std::runtime_error naming the file when it cannot be written.
+void renderReportToPdf(const Report& report, const QString& file);
+
+// The number of pages the report takes on the device's paper.
+int reportPageCount(const Report& report, QPagedPaintDevice* device);
+
+}  // namespace vv::shared
