@@ -35,9 +35,9 @@
 //       reportMemo("MEMO", 83.1, 6.4, 108.5, 5.0, {8}),   // grows the band
 //       reportLine(6.6, 20.3, 184.2, 0.75, true),         // moves down with it
 //   };
-//   r.rows = [&](const ReportRowSink& emit) {
+//   r.rows = [&](const ReportRowSink& add) {     // ("emit" is a Qt macro)
 //       for (cursor.first(); !cursor.eof(); cursor.next())
-//           emit({{"FILE_CODE", cursor.text("FILE_CODE")}, ...});
+//           add({{"FILE_CODE", cursor.text("FILE_CODE")}, ...});
 //   };
 //   previewReport(r, this);          // or renderReportToPdf(r, fileName)
 //
@@ -56,10 +56,13 @@
 
 namespace vv::shared {
 
+// Written {8}, {12, true} (bold) or {8, true, true} (bold, underlined).
 struct ReportFont {
-    double pointSize = 8;
-    bool bold = false;
-    bool underline = false;
+    ReportFont(double size = 8, bool isBold = false, bool isUnderlined = false)
+        : pointSize(size), bold(isBold), underline(isUnderlined) {}
+    double pointSize;
+    bool bold;
+    bool underline;
     QString family;  // empty: the report's fontFamily
 };
 
