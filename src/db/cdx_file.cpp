@@ -39,10 +39,12 @@ CdxTagDef prepare(const std::string& path, const CdxTagDef& def, std::vector<Cdx
         fail("the key and FOR expressions do not fit in the tag header");
     for (const CdxEntry& entry : entries)
         if (entry.key.size() != def.keyLength) fail("a key of " + std::to_string(entry.key.size()) + " bytes");
-    std::sort(entries.begin(), entries.end(), [](const CdxEntry& a, const CdxEntry& b) {
+    const auto before = [](const CdxEntry& a, const CdxEntry& b) {
         if (int c = a.key.compare(b.key)) return c < 0;
         return a.recno < b.recno;
-    });
+    };
+    // Bulk builds hand their entries over sorted already.
+    if (!std::is_sorted(entries.begin(), entries.end(), before)) std::sort(entries.begin(), entries.end(), before);
     for (std::size_t i = 1; i < entries.size(); ++i)
         if (entries[i].key == entries[i - 1].key && entries[i].recno == entries[i - 1].recno)
             fail("record " + std::to_string(entries[i].recno) + " twice with one key");

@@ -7,7 +7,9 @@
 #include "db/byte_order.h"
 #include "db/error.h"
 #include "db/field_codec.h"
+#include "db/file_name.h"
 #include "db/lock_layout.h"
+#include "db/table_index_lock.h"
 #include "db/table_rewrite.h"
 
 namespace vv::db {
@@ -18,24 +20,6 @@ std::atomic<bool> gShowDeleted{false};
 // Records read at once while scanning; big enough to make a scan one read
 // per few hundred records, small enough to stay in the CPU cache.
 constexpr std::size_t kWindowBytes = 256 * 1024;
-
-std::string upperAscii(std::string_view s) {
-    std::string out(s);
-    for (auto& c : out) c = static_cast<char>((c >= 'a' && c <= 'z') ? c - 32 : c);
-    return out;
-}
-
-std::string withExtension(const std::string& name, const char* ext) {
-    const auto slash = name.find_last_of('/');
-    const auto dot = name.find_last_of('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) return name;
-    return name + ext;
-}
-
-std::string replaceExtension(const std::string& name, const char* ext) {
-    const auto dot = name.find_last_of('.');
-    return (dot == std::string::npos ? name : name.substr(0, dot)) + ext;
-}
 
 }  // namespace
 
@@ -101,6 +85,8 @@ void Table::openFiles() {
     blank_ = blankRecord();
     record_ = blank_;
     invalidateWindow();
+    openIndex();
+    restoreOrder();
     // An encrypted table shows nothing until the password is given.
     if (header_.encrypted && !cipher_) leaveEmpty();
     else first();
@@ -139,6 +125,7 @@ void Table::flush() {
     requireOpen();
     if (!dirty_) return;
     if (memo_) memo_->sync();
+    if (index_) index_->sync();
     dbf_->sync();
     dirty_ = false;
 }
@@ -149,6 +136,7 @@ void Table::close() {
     state_ = State::Browse;
     releaseRecordLock();
     flush();
+    closeIndex();
     memo_.reset();
     dbf_.reset();  // releases the open lock with the file
     cipher_.reset();
@@ -325,7 +313,9 @@ uint32_t Table::seekVisible(uint32_t from, int step) {
 
 void Table::setCurrent(uint32_t recno) {
     recno_ = recno;
-    const unsigned char* rec = windowRecord(recno, true);
+    // In a tag's order records come one by one from all over the file.
+    const unsigned char* rec = orderCdx_ ? orderedRecord(recno) : windowRecord(recno, true);
+    if (!rec) throw Error(ErrorKind::CorruptFile, name_ + " has no record " + std::to_string(recno));
     record_.assign(rec, rec + header_.recordLength);
 }
 
@@ -338,6 +328,7 @@ void Table::leaveEmpty() {
 void Table::first() {
     requireOpen();
     if (state_ != State::Browse) post();
+    if (orderCdx_) return orderedFirst();
     reloadRecordCount();
     const uint32_t r = seekVisible(1, +1);
     if (r == 0) return leaveEmpty();
@@ -349,6 +340,7 @@ void Table::first() {
 void Table::last() {
     requireOpen();
     if (state_ != State::Browse) post();
+    if (orderCdx_) return orderedLast();
     reloadRecordCount();
     const uint32_t r = seekVisible(count_, -1);
     if (r == 0) return leaveEmpty();
@@ -364,6 +356,7 @@ void Table::next() {
         eof_ = true;
         return;
     }
+    if (orderCdx_) return orderedStep(true);
     // Another user may have appended since we last looked.
     if (recno_ >= count_) reloadRecordCount();
     const uint32_t r = seekVisible(recno_ + 1, +1);
@@ -382,6 +375,7 @@ void Table::prior() {
         bof_ = true;
         return;
     }
+    if (orderCdx_) return orderedStep(false);
     const uint32_t r = recno_ > 1 ? seekVisible(recno_ - 1, -1) : 0;
     eof_ = false;
     if (r == 0) {
@@ -393,6 +387,7 @@ void Table::prior() {
 
 bool Table::isEmpty() {
     requireOpen();
+    if (orderCdx_ && ordersBeyondRecords()) return orderedEmpty();
     reloadRecordCount();
     return seekVisible(1, +1) == 0;
 }
@@ -418,6 +413,9 @@ bool Table::bookmarkValid(Bookmark b) {
 void Table::refresh() {
     requireOpen();
     invalidateWindow();
+    if (index_) {
+        IndexLock lock(*this, LockType::Shared);
+    }
     reloadRecordCount();
     if (state_ == State::Browse && recno_ != 0 && recno_ <= count_) setCurrent(recno_);
 }
@@ -429,6 +427,7 @@ uint32_t Table::recordCount() {
 
 uint32_t Table::count() {
     requireOpen();
+    if (orderCdx_ && ordersBeyondRecords()) return orderedCount();
     reloadRecordCount();
     uint32_t n = 0;
     for (uint32_t r = 1; r <= count_; ++r)

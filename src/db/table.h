@@ -24,6 +24,7 @@
 #include "db/file_system.h"
 #include "db/memo_file.h"
 #include "db/table_cipher.h"
+#include "db/table_index.h"
 
 namespace vv::db {
 
@@ -159,6 +160,16 @@ public:
     // Adds a tag to the structural index (creating it when needed); needs
     // an exclusive open.
     void addTag(std::string_view name, std::string_view expression, bool descending = false);
+    // Throws away the structural index and builds one holding exactly
+    // `tags`, in that order, in one pass over the records; needs an
+    // exclusive open. An empty list leaves the table without an index.
+    void rebuildIndex(const std::vector<IndexTagSpec>& tags);
+    // True when the table has a usable structural index open.
+    bool hasIndex() const { return index_ != nullptr; }
+    // Checks every tag against the records: the tree is sound and holds each
+    // record under its current key, and nothing else. One line per problem
+    // ("tag DATE: record 12 is missing"); empty when all agree.
+    std::vector<std::string> verifyIndex();
     // Master/detail: this table then shows only the records whose key on
     // the current tag equals `masterField` of master's current record, and
     // follows master when followMaster() is called after master moved.
@@ -258,6 +269,42 @@ private:
 
     std::vector<unsigned char> window_;
     uint32_t windowStart_ = 0, windowCount_ = 0;
+
+    // The structural index and the current order (see table_order.cpp).
+    void openIndex();
+    void closeIndex();
+    TableIndex& requireIndex();
+    TableIndex::Tag& orderTag();
+    RecordScan physicalScan();
+    const unsigned char* orderedRecord(uint32_t recno);
+    uint32_t orderedVisible(bool forward, bool advance);
+    bool inRange(std::string_view key) const;
+    enum class CursorPlace { OnCurrent, Beyond, Nowhere };
+    CursorPlace positionCursor();
+    void orderedFirst();
+    void orderedLast();
+    void orderedStep(bool forward);
+    uint32_t orderedNeighbour();
+    uint32_t orderedCount();
+    bool orderedEmpty();
+    bool ordersBeyondRecords() const;
+    void checkIndexBeforePost();
+    void indexAfterPost(uint32_t recno, bool inserted);
+    void rebuildSameIndex(const std::vector<IndexTagSpec>& specs);
+    void restoreOrder();
+    void setStructuralFlag(bool on);
+    friend class IndexLock;
+
+    std::unique_ptr<TableIndex> index_;
+    std::string indexProblem_;       // why the index could not be opened; empty when fine or absent
+    CdxTag* orderCdx_ = nullptr;     // the current tag; null for record order
+    std::unique_ptr<CdxCursor> cursor_;
+    std::optional<std::string> range_;  // master/detail: only keys starting with these bytes
+    Table* master_ = nullptr;
+    int masterField_ = -1;
+    std::vector<unsigned char> original_;  // the record as it was when edit() began
+    std::vector<unsigned char> scratch_;   // one record read for ordered moves
+    std::string keyBuffer_;
 
     std::string indexName_;
     std::string filterText_;

@@ -48,6 +48,7 @@ void Table::edit() {
     try {
         // Edit what is on disk now, not what we read a while ago.
         loadRecord(recno_, record_);
+        if (index_) original_ = record_;
     } catch (...) {
         releaseRecordLock();
         throw;
@@ -74,6 +75,7 @@ void Table::storePendingMemos() {
 void Table::post() {
     requireOpen();
     if (state_ == State::Browse) return;
+    checkIndexBeforePost();
     storePendingMemos();
     if (state_ == State::Insert) {
         // The count is re-read under the header lock: another user may have
@@ -95,10 +97,19 @@ void Table::post() {
         if (lockHeader) dbf_->unlock(lock_layout::kTableHeader, 1);
     } else {
         writeRecord(recno_, record_, false);
-        releaseRecordLock();
     }
+    const bool inserted = state_ == State::Insert;
+    // The record is stored: from here on the table is browsing it, whatever
+    // the index says.
     state_ = State::Browse;
     eof_ = bof_ = false;
+    try {
+        indexAfterPost(recno_, inserted);
+    } catch (...) {
+        releaseRecordLock();
+        throw;
+    }
+    releaseRecordLock();
 }
 
 void Table::cancel() {
@@ -129,8 +140,13 @@ void Table::deleteRecord() {
     // The deleted record is hidden unless deleted records are shown: move on.
     if (!showDeleted()) {
         const uint32_t from = recno_;
-        uint32_t r = seekVisible(from + 1, +1);
-        if (r == 0 && from > 1) r = seekVisible(from - 1, -1);
+        uint32_t r = 0;
+        if (orderCdx_) {
+            r = orderedNeighbour();
+        } else {
+            r = seekVisible(from + 1, +1);
+            if (r == 0 && from > 1) r = seekVisible(from - 1, -1);
+        }
         if (r == 0) return leaveEmpty();
         setCurrent(r);
     }
@@ -162,6 +178,7 @@ void Table::emptyTable() {
     dbf_->sync();
     count_ = 0;
     invalidateWindow();
+    if (index_) rebuildSameIndex(index_->specs());
     leaveEmpty();
 }
 

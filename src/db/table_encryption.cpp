@@ -22,6 +22,11 @@ void Table::enableEncryption(std::string_view password) {
         throw Error(e.kind(), name_ + ": " + e.what());
     }
     invalidateWindow();
+    // The index of an encrypted table can be read only now.
+    if (!index_) {
+        openIndex();
+        restoreOrder();
+    }
     if (state_ == State::Browse) first();
 }
 
@@ -108,8 +113,13 @@ void Table::rewriteWith(const std::optional<TableCipher>& newCipher) {
         throw;
     }
     newMemo.reset();
+    // The index is written anew with the new cipher (or none): an encrypted
+    // table's keys must not stay readable in its index.
+    const std::vector<IndexTagSpec> tags = index_ ? index_->specs() : std::vector<IndexTagSpec>{};
+    closeIndex();
     table_rewrite::commit(*fs_, folder_, path_, files);
     reopenAfterRewrite();
+    rebuildSameIndex(tags);
 }
 
 void Table::reopenAfterRewrite() {
