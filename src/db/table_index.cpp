@@ -180,6 +180,9 @@ std::optional<std::string> TableIndex::soughtKey(const Tag& tag,
             for (const FieldDef& f : fields_)
                 if (f.name == tag.fields[i]) width = f.type == FieldType::Date ? 8 : f.width;
         if (width == 0 && i + 1 < valuesUtf8.size()) refuse("more values than the key has fields");
+        // One text longer than the first field is the whole key, as a
+        // composite key is often sought.
+        if (valuesUtf8.size() == 1 && bytes.size() > width) width = 0;
         if (width > 0) {
             while (bytes.size() > width && bytes.back() == ' ') bytes.pop_back();
             if (bytes.size() > width) return std::nullopt;
