@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "cli/demo_folder.h"
+#include "cli/exchange_commands.h"
+#include "cli/index_commands.h"
 #include "data/data_folder.h"
+#include "data/index_rebuild.h"
 #include "data/key_update.h"
 #include "data/system_tables.h"
 #include "data/table_encryption_commands.h"
@@ -25,13 +28,18 @@ using namespace vv;
 constexpr const char* kUsage =
     "usage: vekvoro-admin COMMAND ...\n"
     "  dump DIR TABLE [--filter EXPR] [--deleted] [--format csv|json] [--password PW]\n"
+    "       [--tag TAG [--seek KEY[,KEY...]]]  in a tag's order; only the records of that key\n"
     "  count DIR TABLE [--filter EXPR] [--deleted] [--password PW]\n"
     "  info DIR TABLE\n"
     "  create-data DIR [--demo] every table of the system; --demo fills a sample hotel\n"
+    "  reindex DIR [TABLE ...]  rebuild the index files (all tables, or those named)\n"
+    "  check DIR                every tag of every table agrees with its table\n"
     "  update-keys DIR          give every call and trace without a key a new one\n"
     "  encrypt DIR | decrypt DIR  the account and contact tables\n"
     "  write-syspath PROGRAM_DIR DATA_DIR [LETTERS_DIR]\n"
-    "  demo DIR                 a small folder with sales calls only\n";
+    "  demo DIR                 a small folder with sales calls only\n"
+    "  export DIR --to FOLDER [--all]  new (or all) calls, traces, tracking into FOLDER/VEKEXPORT.ZIP\n"
+    "  import DIR ARCHIVE       lookup files from the full edition into DIR\n";
 
 using vv::data::kTablePassword;
 
@@ -84,12 +92,26 @@ std::unique_ptr<db::Table> openForReading(const Arguments& a) {
 }
 
 int dump(int argc, char** argv) {
-    const auto a = parse(argc, argv, {"--filter", "--format", "--password"}, {"--deleted"});
+    const auto a = parse(argc, argv, {"--filter", "--format", "--password", "--tag", "--seek"}, {"--deleted"});
     const std::string format = a.get("--format", "csv");
     if (format != "csv" && format != "json") throw UsageError("--format is csv or json");
+    if (a.has("--seek") && !a.has("--tag")) throw UsageError("--seek needs --tag");
     db::Table::setShowDeleted(a.has("--deleted"));
     auto table = openForReading(a);
+    if (a.has("--tag")) table->setIndexName(a.get("--tag"));
     if (a.has("--filter")) table->setFilter(a.get("--filter"));
+    if (a.has("--seek")) {
+        // Several values of a composite key are separated by commas.
+        std::vector<std::string> values;
+        const std::string keys = a.get("--seek");
+        for (std::size_t start = 0;;) {
+            const auto comma = keys.find(',', start);
+            values.push_back(keys.substr(start, comma - start));
+            if (comma == std::string::npos) break;
+            start = comma + 1;
+        }
+        table->setKeyRange(values);
+    }
     cli::RecordWriter writer(std::cout, *table, format == "json" ? cli::DumpFormat::Json : cli::DumpFormat::Csv,
                              a.has("--deleted"));
     writer.begin();
@@ -165,6 +187,7 @@ int createData(int argc, char** argv) {
                   << " sales calls\n";
     }
     data::encryptTables(dir, progress);
+    data::rebuildIndexes(dir, progress);
     return 0;
 }
 
@@ -209,6 +232,8 @@ int main(int argc, char** argv) {
         if (command == "encrypt") return encryption(argc, argv, true);
         if (command == "decrypt") return encryption(argc, argv, false);
         if (command == "write-syspath") return writeSysPath(argc, argv);
+        if (cli::isExchangeCommand(argv[1])) return cli::runExchangeCommand(argc, argv);
+        if (cli::isIndexCommand(argv[1])) return cli::runIndexCommand(argc, argv);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& e) {
         std::cerr << "vekvoro-admin: " << e.what() << "\n" << kUsage;
