@@ -5,7 +5,8 @@
 //   "0.##"  -> 3.5, 3 (decimals only as needed)
 // '0' is a digit always shown, '#' a digit shown only when needed, ',' in the
 // whole part asks for thousands separators, '.' marks the decimals. Values
-// round half away from zero. Separators are '.' and ','.
+// round half away from zero, on their decimal digits (1.005 -> "1.01").
+// Separators are '.' and ','. A pattern with no '0' prints nothing for zero.
 #pragma once
 
 #include <QString>
