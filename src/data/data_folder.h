@@ -42,13 +42,27 @@ struct DemoSummary {
     int groups = 0;
 };
 
-// Fills a folder just made by createDataFolder with a small hotel: its
+// How big the sample hotel is. The hand-written companies come first; more
+// accounts get made-up names. Traces are at least those the calls leave.
+struct DemoScale {
+    int accounts = 40;
+    int calls = 200;
+    int traces = 80;
+    int stays = 300;  // tracking records
+};
+// A few minutes of trying out the program (and the tests).
+inline constexpr DemoScale kSmallDemo{};
+// A hotel of realistic size, so paging, filters and seeks show their speed.
+inline constexpr DemoScale kFullDemo{2000, 20000, 8000, 30000};
+
+// Fills a folder just made by createDataFolder with a sample hotel: its
 // location and switches, salespeople (the program's own user "XXX" among
-// them), code tables, about forty accounts with their contacts, half a year
+// them), code tables, `scale.accounts` accounts with their contacts, half a year
 // of sales calls, traces (open, overdue and completed) and daily tracking,
 // and a few group bookings. The same data every time for the same `today`:
 // all dates are counted back (and a little forward) from it, and every
 // random choice comes from a fixed seed. Reports one message per table.
-DemoSummary fillDemoData(const std::string& dataFolder, db::Date today, const ProgressFn& progress);
+DemoSummary fillDemoData(const std::string& dataFolder, db::Date today, const ProgressFn& progress,
+                         const DemoScale& scale = kSmallDemo);
 
 }  // namespace vv::data

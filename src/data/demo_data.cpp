@@ -369,8 +369,9 @@ void writeGroups(const std::string& folder, const demo::Hotel& h) {
 
 }  // namespace
 
-DemoSummary fillDemoData(const std::string& dataFolder, Date today, const ProgressFn& progress) {
-    const demo::Hotel h = demo::makeHotel(today);
+DemoSummary fillDemoData(const std::string& dataFolder, Date today, const ProgressFn& progress,
+                         const DemoScale& scale) {
+    const demo::Hotel h = demo::makeHotel(today, scale);
     writeCodeTables(dataFolder, h.lastExport, progress);
     auto say = [&](const char* name) { if (progress) progress(std::string("Filling ") + name + "..."); };
     say("ACCOUNT.DBF");

@@ -18,9 +18,17 @@ using db::Date;
 // The same sample on every machine: mt19937's output is fixed by the
 // standard (its distributions are not, so none is used).
 constexpr uint32_t kSeed = 20261210;
-constexpr int kCalls = 200;
-constexpr int kTraces = 80;
-constexpr int kStays = 300;
+
+// Beyond the hand-written companies, names are made from a family name, a
+// trade and a legal form ("Müller Logistics GmbH").
+struct Trade {
+    std::string_view word, industry;
+};
+constexpr Trade kTrades[] = {{"Logistics", "MFG"},   {"Consulting", "LGL"}, {"Software", "TECH"},
+                             {"Health", "HLTH"},     {"Capital", "FIN"},    {"Engineering", "MFG"},
+                             {"Foods", "FOOD"},      {"Media", "TECH"},     {"Energy", "ENGY"},
+                             {"Learning", "EDU"}};
+constexpr std::string_view kLegalForms[] = {"Inc.", "LLC", "Group", "& Co.", "Ltd.", "GmbH", "Partners", "S.A."};
 constexpr int kCallDays = 180;  // calls reach this far back
 constexpr int kStayDays = 150;  // and tracking records this far
 constexpr int kDaysSinceExport = 14;
@@ -62,7 +70,8 @@ std::string digits(long value, int width) {
 
 class Generator {
 public:
-    explicit Generator(Date today) : today_(today), lastExport_(today.addDays(-kDaysSinceExport)) {}
+    Generator(Date today, const DemoScale& scale)
+        : today_(today), lastExport_(today.addDays(-kDaysSinceExport)), scale_(scale) {}
 
     Hotel make() {
         Hotel h;
@@ -120,14 +129,23 @@ private:
     }
 
     void makeAccounts(Hotel& h) {
-        for (std::size_t i = 0; i < kCompanies.size(); ++i) {
-            const auto& company = kCompanies[i];
+        for (std::size_t i = 0; i < static_cast<std::size_t>(std::max<int>(scale_.accounts, 1)); ++i) {
+            std::string madeName;
+            Company company{};
+            if (i < kCompanies.size()) {
+                company = kCompanies[i];
+            } else {
+                const Trade& trade = kTrades[below(static_cast<int>(std::size(kTrades)))];
+                madeName = std::string(pick(kLastNames)) + " " + std::string(trade.word) + " " +
+                           std::string(kLegalForms[below(static_cast<int>(std::size(kLegalForms)))]);
+                company = Company{madeName, trade.industry, chance(10) ? 10 + below(4) : -1};
+            }
             const auto& city = kCities[company.city >= 0 ? company.city : below(kHomeCities)];
             Account a;
             const std::string letters = upper(asciiFold(company.name)).substr(0, 6);
             a.fileCode = letters + digits(static_cast<long>(i) + 1, 2);
             a.corpNo = std::to_string(100100 + (static_cast<long>(i) + 1) * 137);
-            a.companyId = "C" + digits(static_cast<long>(i) + 1, 3);
+            a.companyId = i < 999 ? "C" + digits(static_cast<long>(i) + 1, 3) : digits(static_cast<long>(i) + 1, 4);
             a.name = std::string(company.name);
             a.addr1 = std::to_string(100 + below(9800)) + " " + std::string(pick(kStreets));
             if (chance(30)) a.addr2 = "Suite " + std::to_string(100 * (1 + below(9)));
@@ -145,7 +163,7 @@ private:
             a.userCodes = {std::string(company.industry), std::string(pick(kLeadSources).code), a.region,
                            std::string(pick(kPotentials).code), std::string(pick(kCompetitors).code)};
             a.created = today_.addDays(-400 - below(1500));
-            const int contacts = 1 + below(3);
+            const int contacts = 1 + below(4);
             for (int c = 0; c < contacts; ++c) a.contacts.push_back(person(a, city));
             a.contacts.front().decisionMaker = true;
             h.accounts.push_back(std::move(a));
@@ -172,7 +190,7 @@ private:
     }
 
     void makeCalls(Hotel& h) {
-        for (int i = 0; i < kCalls; ++i) {
+        for (int i = 0; i < scale_.calls; ++i) {
             Call c;
             c.account = below(static_cast<int>(h.accounts.size()));
             const Account& a = h.accounts[c.account];
@@ -234,7 +252,7 @@ private:
             settle(t);
             h.traces.push_back(std::move(t));
         }
-        const int standalone = std::max(10, kTraces - static_cast<int>(h.traces.size()));
+        const int standalone = std::max(10, scale_.traces - static_cast<int>(h.traces.size()));
         for (int i = 0; i < standalone; ++i) {
             Trace t;
             t.account = below(static_cast<int>(h.accounts.size()));
@@ -270,7 +288,7 @@ private:
     }
 
     void makeStays(Hotel& h) {
-        for (int i = 0; i < kStays; ++i) {
+        for (int i = 0; i < scale_.stays; ++i) {
             Stay s;
             s.account = below(static_cast<int>(h.accounts.size()));
             if (chance(15)) s.booker = below(static_cast<int>(h.accounts.size()));
@@ -310,11 +328,12 @@ private:
 
     std::mt19937 rng_{kSeed};
     Date today_, lastExport_;
+    DemoScale scale_;
 };
 
 }  // namespace
 
-Hotel makeHotel(Date today) { return Generator(today).make(); }
+Hotel makeHotel(Date today, const DemoScale& scale) { return Generator(today, scale).make(); }
 
 Date exportedStamp(Date modified, Date lastExport) { return modified <= lastExport ? lastExport : Date(); }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "data/data_folder.h"
 #include "db/date.h"
 
 namespace vv::data::demo {
@@ -60,8 +61,8 @@ struct Hotel {
     std::vector<Stay> stays;
 };
 
-// The same hotel for the same `today`.
-Hotel makeHotel(db::Date today);
+// The same hotel for the same `today` and scale.
+Hotel makeHotel(db::Date today, const DemoScale& scale);
 
 // The EXPORTED stamp an export on `lastExport` left on a record last changed
 // on `modified`: empty when the change came later.

@@ -12,16 +12,21 @@ namespace vv::data {
 
 // Rebuilds the tables of indexRebuildOrder() in that order (only those whose
 // names are in `only`, matched without regard to case and with or without
-// ".DBF", when it is not empty). For each table: the old .CDX is deleted,
-// `progress` receives the table's message ("Indexing Sales Calls..."), the
-// table is opened exclusively (encrypted ones with kTablePassword) and its
-// tags are built. The export tables are taken from exportFolder(dataFolder).
+// ".DBF", when it is not empty). For each table: the table is opened
+// exclusively (encrypted ones with kTablePassword), `progress` receives the
+// table's message ("Indexing Sales Calls..."), and the old .CDX is replaced
+// by one with the catalogue's tags (an encrypted table's index is encrypted). The export tables are taken from exportFolder(dataFolder).
 // The rate code table may be missing (it is then skipped without a message);
 // any other table that cannot be opened exclusively stops the run with the
 // engine's error (vv::db::Error), the tables before it staying rebuilt.
 // After the last table `progress` receives "All Finished...Click Close...".
 void rebuildIndexes(const std::string& dataFolder, const ProgressFn& progress,
                     const std::vector<std::string>& only = {});
+
+// Builds the index of every table of a folder just made by
+// createDataFolder, the tables the rebuild leaves alone (those that arrive
+// from the full edition with their own index) included.
+void indexNewDataFolder(const std::string& dataFolder, const ProgressFn& progress);
 
 // One disagreement between a table and its index found by checkIndexes.
 struct IndexProblem {

@@ -170,6 +170,11 @@ public:
     // record under its current key, and nothing else. One line per problem
     // ("tag DATE: record 12 is missing"); empty when all agree.
     std::vector<std::string> verifyIndex();
+    // Limits the current order to the records that seek(values) would find
+    // (all of them, not just the first) and goes to the first; false when
+    // there is none. clearKeyRange() shows the whole order again.
+    bool setKeyRange(const std::vector<std::string>& valuesUtf8);
+    void clearKeyRange();
     // Master/detail: this table then shows only the records whose key on
     // the current tag equals `masterField` of master's current record, and
     // follows master when followMaster() is called after master moved.

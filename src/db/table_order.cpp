@@ -377,6 +377,25 @@ bool Table::seek(const std::vector<std::string>& valuesUtf8) {
     return false;
 }
 
+bool Table::setKeyRange(const std::vector<std::string>& valuesUtf8) {
+    requireOpen();
+    if (state_ != State::Browse) post();
+    if (!orderCdx_) throw Error(ErrorKind::InvalidState, name_ + ": a key range needs an index order (none is set)");
+    master_ = nullptr;
+    // A key no record can have: the range is empty.
+    range_ = index_->soughtKey(orderTag(), valuesUtf8).value_or(std::string(orderCdx_->keyLength() + 1, '\xff'));
+    cursor_ = std::make_unique<CdxCursor>(*orderCdx_);
+    first();
+    return recno_ != 0;
+}
+
+void Table::clearKeyRange() {
+    requireOpen();
+    master_ = nullptr;
+    range_.reset();
+    first();
+}
+
 bool Table::locate(std::string_view fieldName, std::string_view prefixUtf8) {
     requireOpen();
     const int field = requireField(fieldName);

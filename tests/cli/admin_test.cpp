@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
+#include <vector>
 #include <cstdio>
 #include <string>
 
@@ -114,19 +116,66 @@ TEST_F(AdminTest, FailuresSayWhatAndExitNonZero) {
 
 namespace {
 
-TEST(AdminDataFolder, CreateDataWithDemoEncryptsAccountsAndKeepsThemReadable) {
+TEST(AdminDataFolder, CreateDataWithDemoEncryptsIndexesAndChecks) {
     TempDir dir;
     const std::string folder = "'" + dir.str() + "/hotel'";
     ASSERT_EQ(admin("create-data " + folder + " --demo").status, 0);
-    EXPECT_EQ(admin("count " + folder + " ACCOUNT").out, "40\n");
+    EXPECT_EQ(admin("count " + folder + " ACCOUNT").out, "2000\n");
     EXPECT_NE(admin("info " + folder + " CONTACTS").out.find("Encrypted:   yes"), std::string::npos);
+    const AdminRun checked = admin("check " + folder);
+    EXPECT_EQ(checked.status, 0) << checked.out;
+    EXPECT_EQ(checked.out, "Every index agrees with its table\n");
     // A second create refuses to overwrite the folder.
     EXPECT_EQ(admin("create-data " + folder).status, 1);
     ASSERT_EQ(admin("decrypt " + folder).status, 0);
     EXPECT_NE(admin("info " + folder + " ACCOUNT").out.find("Encrypted:   no"), std::string::npos);
-    EXPECT_EQ(admin("count " + folder + " ACCOUNT").out, "40\n");
+    EXPECT_EQ(admin("count " + folder + " ACCOUNT").out, "2000\n");
     // Every demo call already has its key: the key update has nothing to do.
     EXPECT_EQ(admin("update-keys " + folder).out, "0 sales calls and 0 traces got a key\n");
+
+    // A lost index is found by check and mended by reindex of that table alone.
+    std::filesystem::remove(dir.str() + "/hotel/TRACES.CDX");
+    const AdminRun broken = admin("check " + folder);
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_EQ(broken.out, "TRACES.DBF: the index file is missing\n");
+    EXPECT_EQ(admin("reindex " + folder + " traces", true).out, "Indexing Traces...\nAll Finished...Click Close...\n");
+    EXPECT_EQ(admin("check " + folder).status, 0);
+}
+
+TEST(AdminDataFolder, DumpInATagsOrderAndSeek) {
+    TempDir dir;
+    Table::create(dir.str(), "CALLS.DBF",
+                  {{"CODE", FieldType::Character, 6, 0, 0, 0}, {"DATE", FieldType::Date, 8, 0, 0, 0}});
+    {
+        auto t = Table::open(dir.str(), "CALLS.DBF", {.exclusive = true});
+        for (const auto& [code, day] : std::vector<std::pair<const char*, int>>{
+                 {"ACME", 3}, {"BETA", 1}, {"ACME", 1}, {"ACMEX", 2}}) {
+            t->append();
+            t->setText("CODE", code);
+            t->setDate("DATE", Date::fromYmd(2026, 1, day));
+            t->post();
+        }
+        t->rebuildIndex({{"CODE", "CODE+DTOS(DATE)", false, {}}, {"DATEDESC", "DTOS(DATE)", true, {}}});
+    }
+    const std::string d = "'" + dir.str() + "'";
+    struct Case {
+        std::string args, out;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"--tag DATEDESC", "RECNO,CODE,DATE\n1,ACME,2026-01-03\n4,ACMEX,2026-01-02\n3,ACME,2026-01-01\n"
+                                "2,BETA,2026-01-01\n"},
+             {"--tag code --seek ACME", "RECNO,CODE,DATE\n3,ACME,2026-01-01\n1,ACME,2026-01-03\n"},
+             {"--tag CODE --seek ACME,20260103", "RECNO,CODE,DATE\n1,ACME,2026-01-03\n"},
+             {"--tag CODE --seek NONE", "RECNO,CODE,DATE\n"}}) {
+        SCOPED_TRACE(c.args);
+        const AdminRun r = admin("dump " + d + " CALLS " + c.args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, c.out);
+    }
+    EXPECT_EQ(admin("dump " + d + " CALLS --seek ACME").status, 2);
+    const AdminRun missing = admin("dump " + d + " CALLS --tag NOSUCH", true);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("\"Index Files\""), std::string::npos) << missing.out;
 }
 
 }  // namespace
