@@ -182,12 +182,12 @@ int createData(int argc, char** argv) {
     const std::string& dir = a.positional[0];
     data::createDataFolder(dir, progress);
     if (a.has("--demo")) {
-        const auto summary = data::fillDemoData(dir, db::Date::today(), progress);
+        const auto summary = data::fillDemoData(dir, db::Date::today(), progress, data::kFullDemo);
         std::cout << summary.accounts << " accounts, " << summary.contacts << " contacts, " << summary.calls
                   << " sales calls\n";
     }
     data::encryptTables(dir, progress);
-    data::rebuildIndexes(dir, progress);
+    data::indexNewDataFolder(dir, progress);
     return 0;
 }
 
