@@ -21,12 +21,7 @@ namespace {
 constexpr double kMmPerInch = 25.4;
 constexpr double kPointsPerInch = 72.0;
 
-void applyPageLayout(const Report& report, QPagedPaintDevice* device) {
-    device->setPageLayout(QPageLayout(report.pageSize, report.orientation, report.margins, QPageLayout::Millimeter));
-}
-
 ReportPages layOut(const Report& report, QPagedPaintDevice* device) {
-    applyPageLayout(report, device);
     const QSizeF body = device->pageLayout().paintRect(QPageLayout::Millimeter).size();
     return layoutReport(report, device, body);
 }
@@ -79,7 +74,17 @@ private:
 
 }  // namespace
 
-void paintReport(const Report& report, QPagedPaintDevice* device) {
+void applyReportPage(const Report& report, QPagedPaintDevice* device) {
+    if (device->setPageLayout(QPageLayout(report.pageSize, report.orientation, report.margins, QPageLayout::Millimeter)))
+        return;
+    // A printer that cannot print that close to the edge keeps its own
+    // least margins but still gets the paper.
+    device->setPageSize(report.pageSize);
+    device->setPageOrientation(report.orientation);
+    device->setPageMargins(report.margins, QPageLayout::Millimeter);
+}
+
+void paintReportOnPage(const Report& report, QPagedPaintDevice* device) {
     const ReportPages laid = layOut(report, device);
     QPainter painter;
     if (!painter.begin(device))
@@ -94,14 +99,19 @@ void paintReport(const Report& report, QPagedPaintDevice* device) {
     painter.end();
 }
 
+void paintReport(const Report& report, QPagedPaintDevice* device) {
+    applyReportPage(report, device);
+    paintReportOnPage(report, device);
+}
+
 ReportPainter reportPainter(const Report& report) {
-    return [&report](QPrinter* printer) { paintReport(report, printer); };
+    return [report](QPrinter* printer) { paintReportOnPage(report, printer); };
 }
 
 void previewReport(const Report& report, QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(report.title);
-    applyPageLayout(report, &printer);
+    applyReportPage(report, &printer);
     std::unique_ptr<QPrintPreviewDialog> dialog(makeReportPreview(&printer, reportPainter(report), parent));
     dialog->exec();
 }
@@ -124,6 +134,7 @@ void renderReportToPdf(const Report& report, const QString& file) {
 }
 
 int reportPageCount(const Report& report, QPagedPaintDevice* device) {
+    applyReportPage(report, device);
     return int(layOut(report, device).pages.size());
 }
 

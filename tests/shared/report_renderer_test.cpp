@@ -3,6 +3,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QPdfWriter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -216,6 +218,34 @@ TEST_F(ReportRendererTest, AReportWithoutRowsStillPrintsItsHeaderAndSummary) {
     ASSERT_EQ(pages.size(), 1);
     EXPECT_TRUE(pages[0].contains(QStringLiteral("Page 1 of 1")));
     EXPECT_TRUE(pages[0].contains(QStringLiteral("No calls")));
+}
+
+// The same pages reach a printer and the print preview, whose printer the
+// preview sets up itself.
+TEST_F(ReportRendererTest, APrinterAndThePreviewGetTheSamePages) {
+    std::vector<ReportRow> rows;
+    for (int n = 1; n <= 30; ++n) rows.push_back(callRow(n, QStringLiteral("note %1").arg(n)));
+    const Report report = callsLikeReport(rows);
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    QPdfWriter metrics(&sink);
+    const int expected = reportPageCount(report, &metrics);
+    ASSERT_GE(expected, 2);
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfPath("printer.pdf"));
+    paintReport(report, &printer);
+    const QStringList pages = pdfPages(pdfPath("printer.pdf"));
+    ASSERT_EQ(pages.size(), expected);
+    EXPECT_TRUE(pages.last().contains(QStringLiteral("ROW030")));
+
+    QPrinter previewPrinter(QPrinter::HighResolution);
+    applyReportPage(report, &previewPrinter);
+    QPrintPreviewWidget preview(&previewPrinter);
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, reportPainter(report));
+    preview.updatePreview();
+    EXPECT_EQ(preview.pageCount(), expected);
 }
 
 TEST(ReportRendererFileTest, AFileThatCannotBeWrittenIsNamed) {
