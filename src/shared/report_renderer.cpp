@@ -105,13 +105,27 @@ void paintReport(const Report& report, QPagedPaintDevice* device) {
 }
 
 ReportPainter reportPainter(const Report& report) {
-    return [report](QPrinter* printer) { paintReportOnPage(report, printer); };
+    // Called from inside Qt's signal delivery, where no exception may pass:
+    // a failure reading the rows prints its message instead of the report.
+    return [report](QPrinter* printer) {
+        try {
+            paintReportOnPage(report, printer);
+        } catch (const std::exception& error) {
+            QPainter painter;
+            if (!painter.begin(printer)) return;
+            painter.setFont(QFont(report.fontFamily, 10));
+            painter.drawText(painter.viewport(), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                             QStringLiteral("The report could not be made:\n") + QString::fromStdString(error.what()));
+        }
+    };
 }
 
 void previewReport(const Report& report, QWidget* parent) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(report.title);
-    applyReportPage(report, &printer);
+    // Laid out once before the preview opens, so an error reading the rows
+    // reaches the caller rather than the preview.
+    reportPageCount(report, &printer);
     std::unique_ptr<QPrintPreviewDialog> dialog(makeReportPreview(&printer, reportPainter(report), parent));
     dialog->exec();
 }

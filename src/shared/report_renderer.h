@@ -34,10 +34,11 @@ void paintReport(const Report& report, QPagedPaintDevice* device);
 // the report (the row source's own captures must stay valid) and paints on
 // the page the preview's printer has: set it up with applyReportPage
 // before the preview is made, so a paper the user then picks in the
-// preview is kept.
+// preview is kept. An error while painting prints its message on the page.
 ReportPainter reportPainter(const Report& report);
 
-// Shows the report in the maximised print preview, modally.
+// Shows the report in the maximised print preview, modally. Reads the rows
+// once before the preview opens: an error doing so is thrown from here.
 void previewReport(const Report& report, QWidget* parent = nullptr);
 
 // Writes the report to a PDF file (replacing one there). Throws

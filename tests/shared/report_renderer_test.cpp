@@ -248,6 +248,21 @@ TEST_F(ReportRendererTest, APrinterAndThePreviewGetTheSamePages) {
     EXPECT_EQ(preview.pageCount(), expected);
 }
 
+TEST(ReportRendererErrorTest, AnErrorReadingTheRowsReachesTheCallerButNotThroughThePreview) {
+    Report report = callsLikeReport({});
+    report.rows = [](const ReportRowSink& add) {
+        add(callRow(1));
+        throw std::runtime_error("SALECALL.DBF: no such table");
+    };
+    QPrinter printer(QPrinter::HighResolution);
+    EXPECT_THROW(reportPageCount(report, &printer), std::runtime_error);
+
+    QPrintPreviewWidget preview(&printer);
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, reportPainter(report));
+    preview.updatePreview();  // would end the program if the error escaped
+    EXPECT_EQ(preview.pageCount(), 1);
+}
+
 TEST(ReportRendererFileTest, AFileThatCannotBeWrittenIsNamed) {
     const Report report = callsLikeReport({callRow(1)});
     const QString file = QStringLiteral("/nonexistent-folder/report.pdf");
