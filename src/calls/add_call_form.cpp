@@ -298,15 +298,15 @@ void TAddCall::ok() {
     if (!updateAccountStatistics(*accounts, fileCode, callDate, trace, today))
         shared::userInteraction().information(this, QString::fromLatin1(kStatisticNotUpdated));
     accounts->close();
-    close();
+    closeForm();
 }
 
 void TAddCall::cancel() {
     if (calls_) shared::runGuarded(this, [&] { calls_->cancel(); }, windowTitle());
-    close();
+    closeForm();
 }
 
-void TAddCall::close() {
+void TAddCall::closeForm() {
     fields_->setTable(nullptr);
     shared::closeWindowOf(this);
 }

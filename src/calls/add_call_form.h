@@ -64,7 +64,7 @@ protected:
 private:
     db::Table& openTable(const std::string& file, const std::string& tag);
     void build();
-    void close();
+    void closeForm();
 
     std::vector<std::unique_ptr<db::Table>> tables_;
     db::Table* calls_ = nullptr;
