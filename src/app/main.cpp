@@ -15,12 +15,19 @@
 #include "app/guarded_application.h"
 #include "app/main_window.h"
 #include "app/window_openers.h"
+#include "calls/sales_calls_window.h"
+#include "tracking/tracking_window.h"
 
 namespace {
 
 // The windows of the other parts of the program are plugged in here, as
 // they become available (see app/window_openers.h).
-void plugInWindows(vv::app::WindowOpeners& openers) { (void)openers; }
+void plugInWindows(vv::app::WindowOpeners& openers) {
+    openers.salesCalls = [](const vv::app::WindowContext& context, const std::string& filter) {
+        vv::calls::OpenSalesCalls(*context.mdiArea, filter);
+    };
+    openers.tracking = [](const vv::app::WindowContext& context) { vv::tracking::OpenTracking(*context.mdiArea); };
+}
 
 // How long --screenshot waits for start-up; a dialog waiting for the user
 // (Locate Data, an error box) would otherwise keep it waiting for ever.
