@@ -113,7 +113,7 @@ ExportResult runExport(const ExportRequest& request, const ExportHooks& hooks) {
         if (dateFailure) std::rethrow_exception(dateFailure);
         result.outcome = ExportOutcome::Finished;
     }
-    rememberExportLocation(request.dataFolder, request.location);
+    rememberExportLocation(request.dataFolder, request.rememberAs.empty() ? request.location : request.rememberAs);
     return result;
 }
 

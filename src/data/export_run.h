@@ -75,6 +75,7 @@ struct ExportRequest {
     std::string location;  // the folder the archive goes to
     ExportChoice choice = ExportChoice::New;
     db::Date today;        // stamped into EXPORTED and EXPDATE
+    std::string rememberAs;  // stored in LITEEXPORT; empty: location
 };
 
 struct ExportHooks {
