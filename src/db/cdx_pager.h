@@ -82,8 +82,11 @@ private:
     Cached& fetch(uint32_t offset, bool header = false);
     Cached& slot(uint32_t offset);
 
-    // About 2 MB per open index: the upper levels and the recently used leaves.
-    static constexpr std::size_t kCacheLimit = 2048;
+    // Up to about 40 MB per open index (page and decoded node): enough to
+    // hold the working set of a million-record tag, so random seeks read
+    // the disk once per leaf and not once per seek. Another process's write
+    // empties it anyway.
+    static constexpr std::size_t kCacheLimit = 32768;
 
     File& file_;
     std::shared_ptr<const CdxPageCodec> codec_;

@@ -13,10 +13,10 @@ class IndexLock {
 public:
     IndexLock(Table& table, LockType type) : table_(table) {
         if (!table_.index_) return;
-        if (!table_.options_.exclusive) {
-            table_.dbf_->lock(lock_layout::kIndexUpdate, 1, type);
-            locked_ = true;
-        }
+        // An exclusive user has the file to itself: nothing to wait for or catch up with.
+        if (table_.options_.exclusive) return;
+        table_.dbf_->lock(lock_layout::kIndexUpdate, 1, type);
+        locked_ = true;
         try {
             table_.index_->catchUp();
         } catch (...) {

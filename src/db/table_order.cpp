@@ -291,7 +291,6 @@ void Table::orderedLast() {
 
 void Table::orderedStep(bool forward) {
     IndexLock lock(*this, LockType::Shared);
-    reloadRecordCount();
     uint32_t r = 0;
     switch (positionCursor()) {
     case CursorPlace::OnCurrent: r = orderedVisible(forward, true); break;
@@ -362,7 +361,6 @@ bool Table::seek(const std::vector<std::string>& valuesUtf8) {
     const std::optional<std::string> key = index_->soughtKey(orderTag(), valuesUtf8);
     if (!key) return false;
     IndexLock lock(*this, LockType::Shared);
-    reloadRecordCount();
     CdxCursor probe(*orderCdx_);
     for (bool ok = probe.seek(*key) == CdxSeekResult::Found; ok; ok = probe.next()) {
         if (probe.key().substr(0, key->size()) != *key) break;
@@ -416,7 +414,6 @@ bool Table::locate(std::string_view fieldName, std::string_view prefixUtf8) {
         withoutBlanks(orderCdx_->keyExpression()) == "UPPER(" + upperAscii(header_.fields[field].name) + ")" &&
         !orderCdx_->descending()) {
         IndexLock lock(*this, LockType::Shared);
-        reloadRecordCount();
         CdxCursor probe(*orderCdx_);
         for (bool ok = probe.seek(wanted) == CdxSeekResult::Found; ok; ok = probe.next()) {
             if (probe.key().substr(0, wanted.size()) != wanted) break;
