@@ -11,6 +11,7 @@
 
 #include "cli/demo_folder.h"
 #include "cli/exchange_commands.h"
+#include "cli/report_command.h"
 #include "cli/index_commands.h"
 #include "data/data_folder.h"
 #include "data/index_rebuild.h"
@@ -39,7 +40,8 @@ constexpr const char* kUsage =
     "  write-syspath PROGRAM_DIR DATA_DIR [LETTERS_DIR]\n"
     "  demo DIR                 a small folder with sales calls only\n"
     "  export DIR --to FOLDER [--all]  new (or all) calls, traces, tracking into FOLDER/VEKEXPORT.ZIP\n"
-    "  import DIR ARCHIVE       lookup files from the full edition into DIR\n";
+    "  import DIR ARCHIVE       lookup files from the full edition into DIR\n"
+    "  report calls DIR [--filter EXPR] [--address] --pdf FILE  the call report as PDF\n";
 
 using vv::data::kTablePassword;
 
@@ -185,7 +187,10 @@ int createData(int argc, char** argv) {
         const auto summary = data::fillDemoData(dir, db::Date::today(), progress, data::kFullDemo);
         std::cout << summary.accounts << " accounts, " << summary.contacts << " contacts, " << summary.calls
                   << " sales calls\n";
+    } else {
+        data::addSampleLetters(dir);
     }
+    std::cout << "Letters: " << data::sampleLettersFolder(dir) << '\n';
     data::encryptTables(dir, progress);
     data::indexNewDataFolder(dir, progress);
     return 0;
@@ -233,6 +238,7 @@ int main(int argc, char** argv) {
         if (command == "decrypt") return encryption(argc, argv, false);
         if (command == "write-syspath") return writeSysPath(argc, argv);
         if (cli::isExchangeCommand(argv[1])) return cli::runExchangeCommand(argc, argv);
+        if (cli::isReportCommand(argv[1])) return cli::runReportCommand(argc, argv);
         if (cli::isIndexCommand(argv[1])) return cli::runIndexCommand(argc, argv);
         throw UsageError("unknown command " + command);
     } catch (const UsageError& e) {
