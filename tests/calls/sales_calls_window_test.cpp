@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
+#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -20,6 +22,7 @@
 #include "shared/code_field.h"
 #include "shared/date_field.h"
 #include "shared/field_binder.h"
+#include "shared/letter_filler.h"
 #include "shared/record_grid.h"
 #include "shared/report_document.h"
 #include "shared/settings.h"
@@ -269,6 +272,30 @@ TEST_F(SalesCallsWindowTest, ClipboardTakesTheContactsAddressBlock) {
     EXPECT_EQ(recorded_.ui->beeps, 1);
     ASSERT_EQ(recorded_.ui->informations.size(), 1u);
     EXPECT_EQ(recorded_.ui->informations[0], QStringLiteral("Contact Copied To Clipboard!"));
+}
+
+TEST_F(SalesCallsWindowTest, ALetterIsFilledIntoACopyAndOpened) {
+    {
+        QFile letter(QString::fromStdString(dir_.str() + "/thanks.txt"));
+        ASSERT_TRUE(letter.open(QIODevice::WriteOnly));
+        letter.write("<<DATE>>\nDear <<CSAL>> <<CLAST>> of <<ACCTNAME>>,\n<<SALESID>>, <<SALESTITLE>>\n<<CLAST>>\n");
+    }
+    std::vector<QUrl> opened;
+    auto previous = shared::setDocumentOpener([&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    TSalesCalls* w = open();
+    w->openLetter(QStringLiteral("thanks.txt"));
+    shared::setDocumentOpener(previous);
+    ASSERT_EQ(opened.size(), 1u);
+    QFile copy(opened[0].toLocalFile());
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    const QString today = shared::letterDate(QDate::currentDate());
+    EXPECT_EQ(QString::fromUtf8(copy.readAll()),
+              today + QStringLiteral("\nDear Ms. Doe of Acme Travel,\nAnn Baker, Director of Sales\nDoe\n"));
+    EXPECT_NE(opened[0].toLocalFile(), QString::fromStdString(dir_.str() + "/thanks.txt")) << "the template stays";
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(today + QStringLiteral("\r\n\r\n\r\nMs. Jane Doe\r\n")));
 }
 
 TEST_F(SalesCallsWindowTest, DeleteAsksAndRemovesOnlyTheCall) {
