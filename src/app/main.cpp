@@ -14,6 +14,7 @@
 #include "app/about_box.h"
 #include "app/guarded_application.h"
 #include "app/main_window.h"
+#include "app/maintenance_windows.h"
 #include "app/window_openers.h"
 #include "calls/sales_calls_window.h"
 #include "tracking/tracking_window.h"
@@ -23,6 +24,7 @@ namespace {
 // The windows of the other parts of the program are plugged in here, as
 // they become available (see app/window_openers.h).
 void plugInWindows(vv::app::WindowOpeners& openers) {
+    vv::app::plugInMaintenanceWindows(openers);
     openers.salesCalls = [](const vv::app::WindowContext& context, const std::string& filter) {
         vv::calls::OpenSalesCalls(*context.mdiArea, filter);
     };
