@@ -16,6 +16,7 @@
 
 #include <zip.h>
 
+#include "shared/letter_rtf.h"
 #include "shared/letter_xml.h"
 
 namespace vv::shared {
@@ -77,37 +78,8 @@ QByteArray filledPlainText(const QByteArray& bytes, const LetterMarkers& markers
     return replacedText(QString::fromLatin1(body), markers).toLatin1();
 }
 
-// A value as RTF text: the control characters escaped, line breaks as
-// paragraphs, characters beyond ASCII as \'xx (Latin-1) or \uN with '?'
-// for readers without Unicode.
-QString rtfEscaped(const QString& value) {
-    QString out;
-    const QString text = QString(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u == u'\\' || u == u'{' || u == u'}') {
-            out += u'\\';
-            out += c;
-        } else if (u == u'\n' || u == u'\r') {
-            out += QStringLiteral("\\par ");
-        } else if (u == u'\t') {
-            out += QStringLiteral("\\tab ");
-        } else if (u < 0x80) {
-            out += c;
-        } else if (u <= 0xFF) {
-            out += QStringLiteral("\\'%1").arg(uint(u), 2, 16, QChar(u'0'));
-        } else {
-            out += QStringLiteral("\\u%1?").arg(int(static_cast<int16_t>(u)));
-        }
-    }
-    return out;
-}
-
 QByteArray filledRtf(const QByteArray& bytes, const LetterMarkers& markers) {
-    QString text = QString::fromLatin1(bytes);
-    for (const auto& [marker, value] : markers)
-        if (!marker.isEmpty()) text.replace(marker, rtfEscaped(value));
-    return text.toLatin1();
+    return replaceMarkersInRtf(QString::fromLatin1(bytes), markers).toLatin1();
 }
 
 // The XML parts of a package that hold the letter's text.

@@ -2,20 +2,11 @@
 
 #include <vector>
 
+#include "shared/letter_runs.h"
+
 namespace vv::shared {
 
 namespace {
-
-// A text node: the character data between two tags, as a range of the
-// source, with its decoded text.
-struct TextNode {
-    qsizetype start = 0;
-    qsizetype end = 0;
-    qsizetype openTagStart = -1;  // the <w:t> tag holding it (docx), to ask for kept spaces
-    qsizetype openTagEnd = -1;
-    QString text;
-    bool changed = false;
-};
 
 QString decodeEntities(QStringView raw) {
     QString out;
@@ -131,8 +122,8 @@ bool isParagraph(LetterXmlDialect dialect, QStringView name) {
 }
 
 // Splits the document's text nodes into stretches of joined text.
-std::vector<std::vector<TextNode>> collectStretches(const QString& xml, LetterXmlDialect dialect) {
-    std::vector<std::vector<TextNode>> stretches(1);
+std::vector<std::vector<LetterRun>> collectStretches(const QString& xml, LetterXmlDialect dialect) {
+    std::vector<std::vector<LetterRun>> stretches(1);
     int paragraphDepth = 0;
     bool inWordText = false;
     qsizetype wordTextTagStart = -1;
@@ -144,13 +135,13 @@ std::vector<std::vector<TextNode>> collectStretches(const QString& xml, LetterXm
         if (textEnd > pos) {
             const bool isText = dialect == LetterXmlDialect::WordProcessingMl ? inWordText : paragraphDepth > 0;
             if (isText) {
-                TextNode node;
+                LetterRun node;
                 node.start = pos;
                 node.end = textEnd;
                 node.text = decodeEntities(QStringView(xml).mid(pos, textEnd - pos));
                 if (inWordText) {
-                    node.openTagStart = wordTextTagStart;
-                    node.openTagEnd = wordTextTagEnd;
+                    node.tagStart = wordTextTagStart;
+                    node.tagEnd = wordTextTagEnd;
                 }
                 stretches.back().push_back(std::move(node));
             }
@@ -172,62 +163,13 @@ std::vector<std::vector<TextNode>> collectStretches(const QString& xml, LetterXm
     return stretches;
 }
 
-// Replaces every occurrence of each marker in the stretch's joined text.
-bool replaceInStretch(std::vector<TextNode>& nodes, const LetterMarkers& markers) {
-    bool any = false;
-    for (const auto& [marker, value] : markers) {
-        if (marker.isEmpty()) continue;
-        qsizetype from = 0;
-        for (;;) {
-            QString joined;
-            for (const TextNode& n : nodes) joined += n.text;
-            const qsizetype at = joined.indexOf(marker, from);
-            if (at < 0) break;
-            const qsizetype markerEnd = at + marker.size();
-            // The nodes holding the marker's first and last characters.
-            qsizetype offset = 0;
-            std::size_t first = 0;
-            qsizetype firstOffset = 0;
-            std::size_t last = 0;
-            qsizetype lastOffset = 0;
-            for (std::size_t i = 0; i < nodes.size(); ++i) {
-                const qsizetype size = nodes[i].text.size();
-                if (at >= offset && at < offset + size) {
-                    first = i;
-                    firstOffset = at - offset;
-                }
-                if (markerEnd > offset && markerEnd <= offset + size) {
-                    last = i;
-                    lastOffset = markerEnd - offset;
-                }
-                offset += size;
-            }
-            if (first == last) {
-                nodes[first].text.replace(firstOffset, marker.size(), value);
-            } else {
-                nodes[first].text = nodes[first].text.left(firstOffset) + value;
-                for (std::size_t i = first + 1; i < last; ++i) {
-                    nodes[i].text.clear();
-                    nodes[i].changed = true;
-                }
-                nodes[last].text.remove(0, lastOffset);
-                nodes[last].changed = true;
-            }
-            nodes[first].changed = true;
-            any = true;
-            from = at + value.size();
-        }
-    }
-    return any;
-}
-
 }  // namespace
 
 QString replaceMarkersInXml(const QString& xml, LetterXmlDialect dialect, const LetterMarkers& markers,
                             bool* changed) {
-    std::vector<std::vector<TextNode>> stretches = collectStretches(xml, dialect);
+    std::vector<std::vector<LetterRun>> stretches = collectStretches(xml, dialect);
     bool any = false;
-    for (auto& nodes : stretches) any = replaceInStretch(nodes, markers) || any;
+    for (auto& nodes : stretches) any = replaceMarkersAcrossRuns(nodes, markers) || any;
     if (changed) *changed = any;
     if (!any) return xml;
 
@@ -235,16 +177,16 @@ QString replaceMarkersInXml(const QString& xml, LetterXmlDialect dialect, const 
     out.reserve(xml.size() + xml.size() / 8);
     qsizetype copied = 0;
     for (const auto& nodes : stretches) {
-        for (const TextNode& node : nodes) {
+        for (const LetterRun& node : nodes) {
             if (!node.changed) continue;
             // A changed <w:t> keeps its spaces at either end only when told to.
-            if (node.openTagStart >= copied && node.openTagEnd > node.openTagStart) {
-                const QStringView openTag = QStringView(xml).mid(node.openTagStart, node.openTagEnd - node.openTagStart);
+            if (node.tagStart >= copied && node.tagEnd > node.tagStart) {
+                const QStringView openTag = QStringView(xml).mid(node.tagStart, node.tagEnd - node.tagStart);
                 if (!openTag.contains(u"xml:space")) {
-                    out += QStringView(xml).mid(copied, node.openTagStart - copied);
+                    out += QStringView(xml).mid(copied, node.tagStart - copied);
                     out += QStringLiteral("<w:t xml:space=\"preserve\"");
                     out += openTag.mid(4);  // after "<w:t"
-                    copied = node.openTagEnd;
+                    copied = node.tagEnd;
                 }
             }
             out += QStringView(xml).mid(copied, node.start - copied);
