@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include <QDesktopServices>
 #include <QDir>
@@ -211,11 +212,12 @@ QString fillLetter(const QString& templatePath, const LetterMarkers& markers, co
         return copy;
     }
     if (suffix == u"docx" || suffix == u"odt" || suffix == u"doc") {
-        QTemporaryDir conversion(QDir(workFolder).filePath(QStringLiteral("convert-XXXXXX")));
+        std::optional<QTemporaryDir> conversion;
         QString source = templatePath;
         QString copySuffix = suffix;
         if (suffix == u"doc") {
-            source = convertDocToDocx(templatePath, conversion.path());
+            conversion.emplace(QDir(workFolder).filePath(QStringLiteral("convert-XXXXXX")));
+            source = convertDocToDocx(templatePath, conversion->path());
             copySuffix = QStringLiteral("docx");
         } else {
             readAll(templatePath);  // an unreadable template is reported as such, not as damaged

@@ -3,11 +3,11 @@
 // changed; each fill makes a new file in the working folder, so a letter
 // the user still has open is never overwritten or closed.
 //
-// Formats: .txt (UTF-8, or Latin-1 when not valid UTF-8), .rtf (markers as
-// plain text in the file; values escaped for RTF), .docx and .odt (the
-// document body, headers and footers; a marker split over differently
-// formatted runs is still found and takes the formatting of its first
-// character), .doc (converted to .docx with LibreOffice first, when installed).
+// Formats: .txt (UTF-8, or Latin-1 when not valid UTF-8), .rtf, .docx and
+// .odt (body, headers and footers), .doc (converted to .docx with LibreOffice
+// first, when installed). In the word-processor formats a marker split over
+// differently formatted runs is still found and takes the formatting of its
+// first character (letter_runs.h); values are escaped as each format needs.
 //
 //   try {
 //       QString copy = fillLetter(path, letterMarkers(values), letterWorkFolder());
