@@ -3,10 +3,15 @@
 #include <map>
 #include <string>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QUrl>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -61,9 +66,15 @@ std::vector<PackageEntry> readPackage(const QString& path) {
     return out;
 }
 
+// The part's text, after checking that it is still well-formed XML.
 std::string entry(const std::vector<PackageEntry>& entries, const std::string& name) {
-    for (const PackageEntry& e : entries)
-        if (e.name == name) return e.data;
+    for (const PackageEntry& e : entries) {
+        if (e.name != name) continue;
+        QXmlStreamReader xml(QByteArray::fromStdString(e.data));
+        while (!xml.atEnd()) xml.readNext();
+        EXPECT_FALSE(xml.hasError()) << name << ": " << xml.errorString().toStdString();
+        return e.data;
+    }
     ADD_FAILURE() << name << " missing";
     return {};
 }
@@ -267,6 +278,14 @@ TEST_F(LetterFillerTest, ErrorsNameTheLetter) {
             EXPECT_NE(message.find(c.says), std::string::npos) << message;
         }
     }
+#ifndef _WIN32
+    // Permissions bind everyone but the superuser.
+    if (geteuid() != 0) {
+        writeFile(path("Locked.txt"), "<<CSAL>>");
+        QFile::setPermissions(path("Locked.txt"), QFileDevice::Permissions());
+        EXPECT_THROW(fillLetter(path("Locked.txt"), {}, work()), LetterError);
+    }
+#endif
     // A failed fill leaves no half-written copy behind.
     EXPECT_TRUE(QDir(work()).entryList(QDir::Files).isEmpty()) << QDir(work()).entryList().join(u' ').toStdString();
 }
