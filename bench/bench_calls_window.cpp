@@ -25,7 +25,11 @@
 
 namespace {
 
-constexpr int kCalls = 1'000'000;
+// VV_BENCH_CALLS sets a smaller count for a quick try.
+int callCount() {
+    const int n = qEnvironmentVariableIntValue("VV_BENCH_CALLS");
+    return n > 0 ? n : 1'000'000;
+}
 const char* const kSalesIds[] = {"ABC", "XYZ", "JDO", "MKT", "RSV"};
 const char* const kCallTypes[] = {"TEL", "VIS", "EML", "LTR"};
 
@@ -40,7 +44,8 @@ const std::string& callsFolder() {
         auto calls = vv::db::Table::open(f, "SALECALL.DBF", exclusive);
         const vv::db::Date first = vv::db::Date::fromYmd(2000, 1, 1);
         char code[16];
-        for (int i = 0; i < kCalls; ++i) {
+        const int count = callCount();
+        for (int i = 0; i < count; ++i) {
             calls->append();
             std::snprintf(code, sizeof code, "AC%05d", i % 20000);
             calls->setText("FILE_CODE", code);
