@@ -106,7 +106,8 @@ using ReportRowSource = std::function<void(const ReportRowSink&)>;
 ReportRowSource reportRows(std::vector<ReportRow> rows);
 
 // A new group starts whenever the value of `field` changes from one row to
-// the next; its header prints before its first row, its footer after its last.
+// the next; its header prints before its first row (and goes to the next
+// page with it when the row does not fit), its footer after its last.
 struct ReportGroup {
     QString field;
     ReportBand header;

@@ -81,13 +81,21 @@ private:
         } else {
             changed = 0;
         }
+        std::vector<LaidBand> bands;
         for (std::size_t i = changed; i < report_.groups.size(); ++i)
-            place(layBand(report_.groups[i].header, &row, nullptr));
+            bands.push_back(layBand(report_.groups[i].header, &row, nullptr));
         for (const QString& field : sumFields_) {
             const double value = numberOf(row.value(field));
             for (auto& level : sums_) level[field] += value;
         }
-        place(layBand(report_.detail, &row, &sums_[0]));
+        bands.push_back(layBand(report_.detail, &row, &sums_[0]));
+        // A group's heading does not stay alone at the foot of a page.
+        double together = 0;
+        for (const LaidBand& band : bands) together += band.height;
+        if (bands.size() > 1 && together > room() + kEpsilon && together <= bodyBottom_ - bodyTop_ + kEpsilon &&
+            cursor_ > bodyTop_ + kEpsilon)
+            newPage();
+        for (LaidBand& band : bands) place(std::move(band));
         previous_ = row;
     }
 

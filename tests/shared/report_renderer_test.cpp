@@ -1,5 +1,7 @@
 // The report renderer, checked through what a reader of its PDF sees: the
 // text of each page as Debian's pdftotext reads it back.
+#include <algorithm>
+
 #include <QBuffer>
 #include <QDir>
 #include <QPdfWriter>
@@ -307,6 +309,33 @@ TEST(ReportLayoutTest, ItemsUnderGrowingNotesMoveDownByTheGrowth) {
     EXPECT_NEAR(row1Codes[1]->y, bandTop + 10.7, 1e-6);
     // Memo lines stay inside their width.
     for (const ReportOp* op : memoLines) EXPECT_NEAR(op->x, 83.1, 1e-9);
+}
+
+TEST(ReportLayoutTest, AGroupHeadingMovesToTheNextPageWithItsFirstRow) {
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    QPdfWriter metrics(&sink);
+    Report r;
+    r.pageHeader.height = 10;
+    r.groups.push_back({});
+    r.groups[0].field = QStringLiteral("SEGMENT");
+    r.groups[0].header.height = 5;
+    r.groups[0].header.items = {reportField(QStringLiteral("SEGMENT"), 0, 0, {8, true})};
+    r.groups[0].footer.height = 5;
+    r.detail.height = 10;
+    r.detail.items = {reportField(QStringLiteral("CORP_NO"), 0, 0, {8})};
+    r.rows = reportRows({{{"SEGMENT", "SEG-A"}, {"CORP_NO", "A1"}}, {{"SEGMENT", "SEG-A"}, {"CORP_NO", "A2"}},
+                         {{"SEGMENT", "SEG-A"}, {"CORP_NO", "A3"}}, {{"SEGMENT", "SEG-B"}, {"CORP_NO", "B1"}}});
+    // Room for 50 mm under the header: group A takes 40, leaving 10 for B's 5 + 10.
+    const ReportPages laid = layoutReport(r, &metrics, QSizeF(200, 60));
+    ASSERT_EQ(laid.pages.size(), 2u);
+    auto onPage = [&](std::size_t page, const QString& text) {
+        const auto& ops = laid.pages[page].ops;
+        return std::any_of(ops.begin(), ops.end(), [&](const ReportOp& op) { return op.text == text; });
+    };
+    EXPECT_TRUE(onPage(0, QStringLiteral("A3")));
+    EXPECT_TRUE(onPage(1, QStringLiteral("SEG-B")));
+    EXPECT_TRUE(onPage(1, QStringLiteral("B1")));
 }
 
 TEST(ReportNumberFormatTest, Patterns) {
