@@ -130,6 +130,21 @@ TEST_F(BrowseFileTest, AnEncryptedTableOpensByItsNameAndShowsPlainRecords) {
     EXPECT_FALSE(child<QPushButton>("EncryptButton")->isVisible());
 }
 
+TEST_F(BrowseFileTest, TheHiddenEncryptButtonConvertsTheTablesAndReopensTheOneShown) {
+    openTable("CONTACTS");
+    const int all = rows();
+    click("EncryptButton");
+    EXPECT_TRUE(recorded_.errors.empty());
+    EXPECT_TRUE(recorded_.ui->informations.empty());  // no messages from the browse window
+    EXPECT_TRUE(encrypted("ACCOUNT.DBF"));
+    ASSERT_NE(window_->table(), nullptr);
+    EXPECT_TRUE(window_->table()->isEncrypted());
+    EXPECT_EQ(rows(), all);
+    click("DecryptButton");
+    EXPECT_FALSE(encrypted("CONTACTS.DBF"));
+    EXPECT_EQ(rows(), all);
+}
+
 TEST_F(BrowseFileTest, ANameWithItsExtensionIsNotFound) {
     openTable("salecode");
     openTable("SALES.DBF");
