@@ -17,6 +17,8 @@
 #include "app/maintenance_windows.h"
 #include "app/window_openers.h"
 #include "calls/sales_calls_window.h"
+#include "exchange/export_calls_window.h"
+#include "exchange/import_files_window.h"
 #include "tracking/tracking_window.h"
 
 namespace {
@@ -29,6 +31,16 @@ void plugInWindows(vv::app::WindowOpeners& openers) {
         vv::calls::OpenSalesCalls(*context.mdiArea, filter);
     };
     openers.tracking = [](const vv::app::WindowContext& context) { vv::tracking::OpenTracking(*context.mdiArea); };
+    openers.exportCalls = [](const vv::app::WindowContext& context) {
+        vv::exchange::openExportCalls(*context.mdiArea);
+    };
+    // The import window, however it closes, hands over to the index rebuild.
+    openers.importLookupFiles = [](const vv::app::WindowContext& context, const std::string& mode) {
+        vv::exchange::RunImportFiles(context.mainWindow, mode, [context] {
+            if (auto& open = vv::app::windowOpeners().indexFiles) return open(context);
+            vv::app::openPlaceholder(context, QStringLiteral("Index Files"));
+        });
+    };
 }
 
 // How long --screenshot waits for start-up; a dialog waiting for the user

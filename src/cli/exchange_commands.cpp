@@ -38,9 +38,12 @@ int exportCommand(int argc, char** argv) {
 
     data::ExportHooks hooks;
     hooks.progress = progress;  // nobody to ask: a locked record waits for the next run
-    const auto r = data::runExport({positional[0], to, all ? data::ExportChoice::All : data::ExportChoice::New,
-                                    db::Date::today()},
-                                   hooks);
+    data::ExportRequest request;
+    request.dataFolder = positional[0];
+    request.location = to;
+    request.choice = all ? data::ExportChoice::All : data::ExportChoice::New;
+    request.today = db::Date::today();
+    const auto r = data::runExport(request, hooks);
     if (r.outcome == data::ExportOutcome::DestinationRefused) {
         std::cerr << "vekvoro-admin: Can Not Perform Export Process! " << r.problem << '\n';
         return 1;

@@ -94,6 +94,22 @@ bool attempt(const Step& step, const Undo& undo, const ExportHooks& hooks) {
     }
 }
 
+// Moving to a record near the current one steps there through the table's
+// read-ahead window; a jump re-reads the window, which for every record of
+// a long run costs far more than the copying itself.
+constexpr uint32_t kStepRange = 1024;
+
+void moveTo(db::Table& t, uint32_t target) {
+    const uint32_t from = t.recno();
+    const uint32_t distance = from > target ? from - target : target - from;
+    if (from != 0 && !t.eof() && !t.bof() && distance <= kStepRange) {
+        while (!t.eof() && t.recno() < target) t.next();
+        while (!t.bof() && t.recno() > target) t.prior();
+        if (!t.eof() && !t.bof() && t.recno() == target) return;
+    }
+    t.go(target);
+}
+
 std::vector<uint32_t> chosenRecords(db::Table& source, const ExportPair& pair, ExportChoice choice) {
     const int modified = source.fieldIndex("MODIFIED");
     const int exported = source.fieldIndex("EXPORTED");
@@ -133,7 +149,7 @@ ExportCounts copyForExport(const std::string& dataFolder, ExportChoice choice, d
         if (hooks.progress) hooks.progress(pair.message);
         const auto plan = copyPlan(tableDef(pair.target), *source, *target);
         for (const uint32_t recno : chosenRecords(*source, pair, choice)) {
-            source->go(recno);
+            moveTo(*source, recno);
             // The source record is locked first, so a copy is only ever made
             // of a record that will also be marked; a copy the user gave up
             // on leaves its record unmarked for the next run.

@@ -73,7 +73,8 @@ TExportCalls::TExportCalls(shared::Settings& settings, QWidget* parent) : QWidge
     auto* folderButton = new QPushButton(this);
     folderButton->setObjectName(QStringLiteral("FolderButton"));
     folderButton->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    driveALine_ = line(QStringLiteral("If you are exporting to A drive, Insert disk into drive A"), this, "DriveALine", true);
+    driveALine_ =
+        line(QStringLiteral("If you are exporting to A drive, Insert disk into drive A"), this, "DriveALine", true);
     orLine_ = line(QStringLiteral("OR"), this, "OrLine", true);
     folderIconLine_ = line(QStringLiteral("Click the folder icon to identify the drive/folder you are exporting to."),
                            this, "FolderIconLine", true);
@@ -149,8 +150,8 @@ void TExportCalls::showChoice() {
 }
 
 void TExportCalls::chooseFolder() {
-    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Select a Folder"),
-                                                             qs(shared::toNativePath(locationEdit_->text().toStdString())));
+    const QString current = qs(shared::toNativePath(locationEdit_->text().toStdString()));
+    const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Select a Folder"), current);
     if (!chosen.isEmpty()) locationEdit_->setText(chosen);
 }
 

@@ -106,7 +106,7 @@ protected:
         return v;
     }
     ExportResult run(ExportChoice choice = ExportChoice::New, const ExportHooks& hooks = {}) {
-        return runExport({data, out, choice, kToday}, hooks);
+        return runExport({data, out, choice, kToday, {}}, hooks);
     }
 
     test::TempDir dir;
@@ -180,7 +180,7 @@ TEST_F(ExportTest, SameDayAgainExportsNothingButReExportAllTakesEverything) {
 
 TEST_F(ExportTest, RefusedDestinationTouchesNothing) {
     addCall("ACME", kLastWeek, kYesterday, kLastWeek);
-    const auto r = runExport({data, dir.file("missing/folder"), ExportChoice::New, kToday});
+    const auto r = runExport({data, dir.file("missing/folder"), ExportChoice::New, kToday, {}});
     EXPECT_EQ(r.outcome, ExportOutcome::DestinationRefused);
     EXPECT_NE(r.problem.find("EXPORT.TXT"), std::string::npos);
     EXPECT_EQ(exportedStamps("SALECALL.DBF"), (std::vector<Date>{kLastWeek}));
@@ -253,7 +253,7 @@ TEST(ExportDemo, DemoFolderExportsItsChangedRecords) {
     const std::string data = dir.file("data");
     createDataFolder(data, {});
     const auto demo = fillDemoData(data, kToday, {});
-    const auto r = runExport({data, dir.str(), ExportChoice::All, kToday});
+    const auto r = runExport({data, dir.str(), ExportChoice::All, kToday, {}});
     ASSERT_EQ(r.outcome, ExportOutcome::Finished) << r.problem;
     EXPECT_EQ(r.counts.calls, demo.calls);
     EXPECT_EQ(r.counts.traces, demo.traces);

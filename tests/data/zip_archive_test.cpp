@@ -69,7 +69,8 @@ TEST_F(ZipArchiveTest, StandardUnzipExtractsEveryEntryWithThePasswordOnly) {
     const std::string extracted = dir.file("x");
     auto [status, out] = shell("/usr/bin/unzip -P " + std::string(kPassword) + " -d " + extracted + " " + archive);
     ASSERT_EQ(status, 0) << out;
-    for (const auto& s : sources) EXPECT_EQ(readFile(extracted + "/" + s.entryName), readFile(s.filePath)) << s.entryName;
+    for (const auto& s : sources)
+        EXPECT_EQ(readFile(extracted + "/" + s.entryName), readFile(s.filePath)) << s.entryName;
 
     // Every entry is encrypted (zipinfo's first column starts lower case)
     // and deflated.
