@@ -11,7 +11,9 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
+#include <QToolButton>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -23,6 +25,7 @@
 #include "shared/date_field.h"
 #include "shared/field_binder.h"
 #include "shared/letter_filler.h"
+#include "shared/lookup_dialog.h"
 #include "shared/record_grid.h"
 #include "shared/report_document.h"
 #include "shared/settings.h"
@@ -173,6 +176,25 @@ TEST_F(SalesCallsWindowTest, ANewCallKeepsAnUnknownFileCode) {
     EXPECT_TRUE(recorded_.errors.empty());
     EXPECT_EQ(w->fileCode()->description()->text(), QString());
     EXPECT_EQ(w->mainTable()->getText("FILE_CODE"), "NEWCO");
+}
+
+TEST_F(SalesCallsWindowTest, TheContactPickOffersTheAccountsContactsAndCopiesTheChosenOne) {
+    TSalesCalls* w = open();
+    w->addCall();
+    fill(w, {{"FILE_CODE", "ACME"}});
+    int offered = -1;
+    test::whenModal<shared::TLookup>([&](shared::TLookup* d) {
+        offered = d->grid()->model()->rowCount();
+        d->accept();
+    });
+    w->contact()->button()->click();
+    EXPECT_EQ(offered, 1) << "only the contacts of the call's account";
+    db::Table& call = *w->mainTable();
+    EXPECT_EQ(call.getText("C_FIRST"), "Jane");
+    EXPECT_EQ(call.getText("C_LAST"), "Doe");
+    EXPECT_EQ(call.getText("C_TITLE"), "Buyer");
+    EXPECT_EQ(call.getText("ADDR1"), "PO Box 7");
+    EXPECT_EQ(w->contact()->edit()->text(), QStringLiteral("Doe"));
 }
 
 TEST_F(SalesCallsWindowTest, CopyCarriesTheContactButNotTheTraceOrPostingDate) {
