@@ -41,7 +41,8 @@ constexpr const char* kUsage =
     "  demo DIR                 a small folder with sales calls only\n"
     "  export DIR --to FOLDER [--all]  new (or all) calls, traces, tracking into FOLDER/VEKEXPORT.ZIP\n"
     "  import DIR ARCHIVE       lookup files from the full edition into DIR\n"
-    "  report calls DIR [--filter EXPR] [--address] --pdf FILE  the call report as PDF\n";
+    "  report calls DIR [--filter EXPR] [--address] --pdf FILE  the call report as PDF\n"
+    "  report tracking DIR [--filter EXPR] --pdf FILE  the tracking report as PDF\n";
 
 using vv::data::kTablePassword;
 

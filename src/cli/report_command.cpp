@@ -19,6 +19,7 @@
 #include "db/date.h"
 #include "db/table.h"
 #include "shared/report_renderer.h"
+#include "tracking/tracking_report.h"
 #endif
 
 namespace vv::cli {
@@ -30,7 +31,9 @@ constexpr const char* kUsage =
     "         [--sales-id ID] [--call-type TYPE] [--addr1 TEXT] [--addr2 TEXT] [--city TEXT] [--segment SEG]\n"
     "         [--user-code1 CODE] ... [--user-code5 CODE]\n"
     "  The calls in date order, newest first. The criteria options select as the call filter\n"
-    "  dialog does and give the report its heading lines; --filter adds an xBase expression.\n";
+    "  dialog does and give the report its heading lines; --filter adds an xBase expression.\n"
+    "       vekvoro-admin report tracking DIR [--filter EXPR] --pdf FILE\n"
+    "  The tracking records in date order, with their total rooms and revenue.\n";
 
 int usage(const std::string& problem) {
     std::cerr << "vekvoro-admin: " << problem << '\n' << kUsage;
@@ -145,12 +148,27 @@ int callsReport(int argc, char** argv) {
     return 0;
 }
 
+int trackingReport(int argc, char** argv) {
+    Options o;
+    std::string problem;
+    if (!parse(argc, argv, {"--filter", "--pdf"}, {}, o, problem)) return usage(problem);
+    if (o.positional.size() != 1) return usage("expected DIR");
+    if (!o.has("--pdf")) return usage("--pdf FILE is needed");
+    const auto app = guiApplication();
+    const shared::Report report = tracking::trackingReport(o.positional[0], "DATE", o.get("--filter"));
+    shared::renderReportToPdf(report, QString::fromStdString(o.get("--pdf")));
+    std::cerr << "Wrote " << o.get("--pdf") << '\n';
+    return 0;
+}
+
 #else
 
 int callsReport(int, char**) {
     std::cerr << "vekvoro-admin: reports are not available in this build (it was made without the GUI libraries)\n";
     return 1;
 }
+
+int trackingReport(int argc, char** argv) { return callsReport(argc, argv); }
 
 #endif
 
@@ -161,7 +179,7 @@ struct ReportKind {
 };
 
 const std::vector<ReportKind>& reportKinds() {
-    static const std::vector<ReportKind> kinds{{"calls", callsReport}};
+    static const std::vector<ReportKind> kinds{{"calls", callsReport}, {"tracking", trackingReport}};
     return kinds;
 }
 
