@@ -27,7 +27,7 @@ fi
 
 # The program finds its data through SYSPATH.DBF beside it.
 program_dir=$(cd "$(dirname "$program")" && pwd)
-"$admin" write-syspath "$program_dir" "$demo"
+"$admin" write-syspath "$program_dir" "$demo" "$demo/Letters/"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): running under xvfb-run"

@@ -31,6 +31,15 @@ void createTable(const std::string& folder, const TableDef& table, bool overwrit
 // created and vv::db::Error (InvalidArgument) names the tables found.
 void createDataFolder(const std::string& dataFolder, const ProgressFn& progress, bool overwrite = false);
 
+// Where the sample letter documents of a new data folder go: its "Letters"
+// subfolder (the letters folder of the settings points there).
+std::string sampleLettersFolder(const std::string& dataFolder);
+
+// Writes a few letter documents with the letters commands' markers into
+// sampleLettersFolder() and lists them in LETTERS.DBF (which must exist and
+// is filled only when empty).
+void addSampleLetters(const std::string& dataFolder);
+
 // How many records fillDemoData wrote.
 struct DemoSummary {
     int accounts = 0;

@@ -73,7 +73,7 @@ inline constexpr std::array<Text, 9> kTitles = {
     "HR Director", "Chief Executive Officer", "Purchasing Manager", "Vice President, Sales"};
 inline constexpr std::array<Text, 7> kDepartments = {"Human Resources", "Finance", "Operations", "Travel",
                                                      "Sales", "Executive Office", "Engineering"};
-inline constexpr std::array<Text, 3> kLetters = {"Thank You.doc", "Proposal.doc", "Welcome Letter.doc"};
+inline constexpr std::array<Text, 3> kLetters = {"Thank You.rtf", "Proposal.rtf", "Welcome Letter.rtf"};
 
 // User code tables 1 to 5.
 inline constexpr std::array<Code, 9> kIndustries = {{

@@ -82,15 +82,14 @@ void writeCodeTables(const std::string& folder, Date lastExport, const ProgressF
     hotels.pop_back();  // "NONE" is a user code, not a hotel
     writeRows(folder, "HOTELS2.DBF", {"CODE", "DESC"}, hotels);
     say("TITLES.DBF");
-    std::vector<std::vector<std::string>> titles, departments, letters;
+    std::vector<std::vector<std::string>> titles, departments;
     for (auto t : demo::kTitles) titles.push_back({std::string(t)});
     for (auto d : demo::kDepartments) departments.push_back({std::string(d)});
-    for (auto l : demo::kLetters) letters.push_back({std::string(l)});
     writeRows(folder, "TITLES.DBF", {"TITLE_NAME"}, titles);
     say("DEPTS.DBF");
     writeRows(folder, "DEPTS.DBF", {"DEP_NAME"}, departments);
     say("LETTERS.DBF");
-    writeRows(folder, "LETTERS.DBF", {"FILE_NAME"}, letters);
+    addSampleLetters(folder);
     const std::array<std::vector<std::vector<std::string>>, 5> userCodes = {
         codeRows(demo::kIndustries), codeRows(demo::kLeadSources), codeRows(demo::kRegions),
         codeRows(demo::kPotentials), codeRows(demo::kCompetitors)};

@@ -53,7 +53,8 @@ void rebuildOne(const std::string& dataFolder, const TableDef& table, const Prog
     auto t = openExclusive(folder, table);
     if (!t) {
         db::FileSystem& fs = db::FileSystem::local();
-        if (const auto stray = fs.findIgnoringCase(folder, withoutExtension(table.fileName) + ".CDX"))
+        // Every spelling of it: a folder copied from elsewhere may hold several.
+        while (const auto stray = fs.findIgnoringCase(folder, withoutExtension(table.fileName) + ".CDX"))
             fs.remove(*stray);
         return;
     }
