@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -16,9 +17,11 @@
 #include "shared/date_field.h"
 #include "shared/field_binder.h"
 #include "shared/focus_highlight.h"
+#include "shared/lookup_dialog.h"
 #include "shared/record_grid.h"
 #include "support_qt/modal_helper.h"
 #include "tracking/bound_controls.h"
+#include "tracking/grid_cells.h"
 #include "tracking/tracking_filter_dialog.h"
 #include "tracking_fixture.h"
 
@@ -121,6 +124,56 @@ TEST_F(TrackingWindowTest, OpensOnTheListByDateInBrowseMode) {
     EXPECT_EQ(w->rateEdit()->text(), QStringLiteral("33.37"));
 }
 
+TEST_F(TrackingWindowTest, TheListSortsByItsTaggedColumnsOnlyAndDrawsTheRateAsMoney) {
+    auto w = openWindow();
+    const int dateColumn = 1, roomsColumn = 5, rateColumn = 6;
+    w->grid()->columnTitleClicked(roomsColumn);
+    EXPECT_EQ(w->mainTable()->indexName(), "DATE") << "no tag leads with ROOMS";
+    EXPECT_EQ(w->grid()->markedColumn(), -1);
+    w->grid()->columnTitleClicked(dateColumn);
+    EXPECT_EQ(w->mainTable()->indexName(), "DATE");
+    EXPECT_EQ(w->grid()->markedColumn(), dateColumn);
+    w->grid()->columnTitleClicked(roomsColumn);
+    EXPECT_EQ(w->grid()->markedColumn(), dateColumn) << "the mark stays where it was";
+    EXPECT_TRUE(recorded_.errors.empty());
+
+    auto* rate = qobject_cast<CurrencyCell*>(w->grid()->itemDelegateForColumn(rateColumn));
+    ASSERT_NE(rate, nullptr);
+    EXPECT_EQ(rate->displayText(QStringLiteral("89.5"), QLocale()), currencyText(QStringLiteral("89.5")));
+
+    // A double click on the list does not open the details.
+    emit w->grid()->doubleClicked(w->grid()->model()->index(0, 1));
+    EXPECT_EQ(w->pages()->currentIndex(), 0);
+}
+
+TEST_F(TrackingWindowTest, LookupButtonsFillTheirFields) {
+    auto w = openWindow();
+    EXPECT_EQ(w->segmentField()->setup().lookup.fields, (std::vector<std::string>{"segment", "segname", ""}))
+        << "a blank third column";
+    EXPECT_EQ(w->rateCodeField()->setup().lookup.captions, (std::vector<std::string>{"Code", "Code Description", ""}));
+    w->addAction()->trigger();
+    QString heading;
+    test::whenModal<shared::TLookup>([&](shared::TLookup* d) {
+        heading = d->windowTitle();
+        // By account name: Acme Travel, then Bolt & Sons.
+        d->grid()->setCurrentIndex(d->grid()->model()->index(1, 0));
+        d->accept();
+    });
+    w->corpNoField()->button()->click();
+    EXPECT_EQ(heading, QStringLiteral("Lookup"));
+    EXPECT_EQ(w->corpNoField()->edit()->text(), QStringLiteral("C200"));
+    EXPECT_EQ(w->focusWidget(), w->corpNoField()->edit()) << "its check runs when the field is left";
+    activate(*w);  // the window manager's part once the dialog is gone
+    EXPECT_EQ(w->salesIdField()->edit()->text(), QString());
+    QTest::keyClick(w->corpNoField()->edit(), Qt::Key_Tab);
+    EXPECT_EQ(w->salesIdField()->edit()->text(), QStringLiteral("CD"));
+
+    test::whenModal<shared::TLookup>([](shared::TLookup* d) { d->reject(); });
+    w->rateCodeField()->button()->click();
+    EXPECT_EQ(w->rateCodeField()->edit()->text(), QString()) << "nothing picked, nothing changed";
+    w->cancelButton()->click();
+}
+
 TEST_F(TrackingWindowTest, EntersADaysProductionForSeveralAccountsInOneGo) {
     auto w = openWindow();
     const db::Date yesterday = db::Date::today().addDays(-1);
@@ -177,11 +230,15 @@ TEST_F(TrackingWindowTest, EntersADaysProductionForSeveralAccountsInOneGo) {
     EXPECT_EQ(w->segmentWarningLabel()->text(), QString()) << "cleared by the save";
 
     // Only Cancel ends adding; the record prepared last is dropped.
+    typeInto(w->segmentField()->edit(), "CORP");
+    EXPECT_EQ(w->segmentWarningLabel()->text(), QStringLiteral("GOVT"));
     w->cancelButton()->click();
     EXPECT_FALSE(w->inEntryMode());
     EXPECT_TRUE(w->mainBar()->isVisible());
     EXPECT_FALSE(w->okButton()->isVisible());
     EXPECT_EQ(w->pages()->currentIndex(), 1) << "the details stay in view";
+    EXPECT_EQ(w->segmentWarningLabel()->text(), QString());
+    EXPECT_EQ(w->accountLabel()->text(), QStringLiteral("Bolt & Sons")) << "Cancel leaves the account's name";
     EXPECT_EQ(rows(*w), 6);
 
     auto first = stored(5);
