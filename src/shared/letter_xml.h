@@ -2,14 +2,9 @@
 // on the XML text itself so everything but the changed texts stays byte for
 // byte as the word processor wrote it.
 //
-// A word processor splits a paragraph's text into runs wherever formatting,
-// spelling marks or editing history change, so "<<FILECODE>>" may be stored
-// as "<<FILE" in one run and "CODE>>" in the next. The text of a paragraph's
-// runs is therefore joined before markers are looked for; a marker found
-// across runs is replaced in the run holding its first character (which
-// gives the value that run's formatting) and its remaining characters are
-// taken out of the following runs. Tabs and line breaks end a stretch of
-// joined text, as a marker never spans them.
+// A marker may be spread over several runs (<w:r>, <text:span>); the runs'
+// text is joined per paragraph to find it (letter_runs.h). Tabs and line
+// breaks end a stretch of joined text, as a marker never spans them.
 #pragma once
 
 #include <QString>
