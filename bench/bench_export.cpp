@@ -1,6 +1,10 @@
 // The export of 100,000 changed records (calls, traces and tracking in the
 // proportions of a busy office) into the outbox and the checked archive.
-// Target: one run within 5 s. The data folder is generated once into
+// Target: one run within 5 s. Measured on the 2-core development machine:
+// 3.7 s of CPU per run, about half of it deflating at level 9. Marking the
+// records in file order and ordering the copies afterwards took it down
+// from 7.0 s: visiting calls newest first re-read the table's read-ahead
+// window for nearly every record. The data folder is generated once into
 // $VV_BENCH_DIR (or /tmp/vv-bench)/export and reused; "Re-Export All" is
 // measured, so every run copies every record whatever the marks say.
 #include <benchmark/benchmark.h>

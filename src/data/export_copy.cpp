@@ -1,7 +1,11 @@
 // The copying half of the export: chosen source records into the outbox.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "data/catalogue.h"
 #include "data/export_run.h"
@@ -17,7 +21,7 @@ struct ExportPair {
     const char* target;
     const char* message;
     int ExportCounts::*counter;
-    const char* newestFirstBy;  // date field the records go out by, newest first; null: record order
+    const char* newestFirstBy;  // date field the copies go out by, newest first; null: record order
 };
 
 constexpr ExportPair kPairs[] = {
@@ -61,19 +65,76 @@ std::vector<FieldCopy> copyPlan(const TableDef& target, const db::Table& source,
     return plan;
 }
 
-// The new record starts blank, so blank source fields need no write and
-// stay blank rather than turning into 0.
-void copyFields(const db::Table& source, db::Table& target, const std::vector<FieldCopy>& plan) {
-    for (const auto& c : plan) {
-        if (source.isBlank(c.from)) continue;
-        switch (c.as) {
-        case CopyAs::Text: target.setText(c.to, source.getText(c.from)); break;
-        case CopyAs::Date: target.setDate(c.name, source.getDate(c.from)); break;
-        case CopyAs::Whole: target.setInt(c.name, std::llround(source.getNumber(c.from))); break;
-        case CopyAs::Number: target.setNumber(c.name, source.getNumber(c.from)); break;
+// A record's exported values, read under its lock and kept until the copy
+// is appended: per field a blank mark, or the value (text with its length,
+// a date's day number, a number's double).
+class PackedValues {
+public:
+    void read(const db::Table& source, const std::vector<FieldCopy>& plan) {
+        bytes_.clear();
+        for (const auto& c : plan) {
+            if (source.isBlank(c.from)) {
+                bytes_ += '\0';
+                continue;
+            }
+            bytes_ += '\1';
+            switch (c.as) {
+            case CopyAs::Text: {
+                const std::string text = source.getText(c.from);
+                put(static_cast<uint32_t>(text.size()));
+                bytes_ += text;
+                break;
+            }
+            case CopyAs::Date: put(source.getDate(c.from).julian()); break;
+            case CopyAs::Whole:
+            case CopyAs::Number: put(source.getNumber(c.from)); break;
+            }
         }
     }
-}
+
+    // The new record starts blank, so blank fields need no write and stay
+    // blank rather than turning into 0.
+    void write(db::Table& target, const std::vector<FieldCopy>& plan) const {
+        std::size_t at = 0;
+        for (const auto& c : plan) {
+            if (bytes_[at++] == '\0') continue;
+            switch (c.as) {
+            case CopyAs::Text: {
+                const auto size = take<uint32_t>(at);
+                target.setText(c.to, std::string_view(bytes_).substr(at, size));
+                at += size;
+                break;
+            }
+            case CopyAs::Date: target.setDate(c.name, db::Date::fromJulian(take<int32_t>(at))); break;
+            case CopyAs::Whole: target.setInt(c.name, std::llround(take<double>(at))); break;
+            case CopyAs::Number: target.setNumber(c.name, take<double>(at)); break;
+            }
+        }
+    }
+
+private:
+    template <typename T>
+    void put(T value) {
+        bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+    template <typename T>
+    T take(std::size_t& at) const {
+        T value;
+        std::memcpy(&value, bytes_.data() + at, sizeof value);
+        at += sizeof value;
+        return value;
+    }
+
+    std::string bytes_;
+};
+
+// A record marked exported whose copy is still to be appended.
+struct PendingCopy {
+    uint32_t recno = 0;
+    db::Date orderDate;       // newest first by this, when the pair says so
+    db::Date formerExported;  // put back should the copy be given up
+    PackedValues values;
+};
 
 // Runs `step` until it goes through or the user gives up; `undo` leaves the
 // table browsing after a refused step.
@@ -110,23 +171,45 @@ void moveTo(db::Table& t, uint32_t target) {
     t.go(target);
 }
 
-std::vector<uint32_t> chosenRecords(db::Table& source, const ExportPair& pair, ExportChoice choice) {
+std::vector<uint32_t> chosenRecords(db::Table& source, ExportChoice choice) {
     const int modified = source.fieldIndex("MODIFIED");
     const int exported = source.fieldIndex("EXPORTED");
-    const int orderBy = pair.newestFirstBy ? source.fieldIndex(pair.newestFirstBy) : -1;
-    if (modified < 0 || exported < 0 || (pair.newestFirstBy && orderBy < 0))
+    if (modified < 0 || exported < 0)
         throw db::Error(db::ErrorKind::FieldNotFound, source.name() + " lacks the export stamps");
-    std::vector<std::pair<db::Date, uint32_t>> chosen;
-    for (source.first(); !source.eof(); source.next()) {
-        if (!chosenForExport(source.getDate(modified), source.getDate(exported), choice)) continue;
-        chosen.emplace_back(orderBy >= 0 ? source.getDate(orderBy) : db::Date(), source.recno());
+    std::vector<uint32_t> chosen;
+    for (source.first(); !source.eof(); source.next())
+        if (chosenForExport(source.getDate(modified), source.getDate(exported), choice)) chosen.push_back(source.recno());
+    return chosen;
+}
+
+// Marks the chosen records in record order, each under its lock, and keeps
+// their values. Going through the file in its own order keeps the reads
+// sequential; the order the copies go out in is settled afterwards.
+std::vector<PendingCopy> markChosen(db::Table& source, const ExportPair& pair, const std::vector<FieldCopy>& plan,
+                                    ExportChoice choice, db::Date today, const ExportHooks& hooks,
+                                    ExportCounts& counts) {
+    const int orderBy = pair.newestFirstBy ? source.fieldIndex(pair.newestFirstBy) : -1;
+    std::vector<PendingCopy> pending;
+    for (const uint32_t recno : chosenRecords(source, choice)) {
+        moveTo(source, recno);
+        // A record the user gives up on is left unmarked for the next run.
+        if (!attempt([&] { source.edit(); }, [&] { source.cancel(); }, hooks)) {
+            ++counts.skipped;
+            continue;
+        }
+        PendingCopy p;
+        p.recno = recno;
+        p.orderDate = orderBy >= 0 ? source.getDate(orderBy) : db::Date();
+        p.formerExported = source.getDate("EXPORTED");
+        p.values.read(source, plan);
+        source.setDate("EXPORTED", today);
+        source.post();
+        pending.push_back(std::move(p));
     }
     if (orderBy >= 0)
-        std::stable_sort(chosen.begin(), chosen.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    std::vector<uint32_t> recnos;
-    recnos.reserve(chosen.size());
-    for (const auto& c : chosen) recnos.push_back(c.second);
-    return recnos;
+        std::stable_sort(pending.begin(), pending.end(),
+                         [](const PendingCopy& a, const PendingCopy& b) { return a.orderDate > b.orderDate; });
+    return pending;
 }
 
 }  // namespace
@@ -148,30 +231,24 @@ ExportCounts copyForExport(const std::string& dataFolder, ExportChoice choice, d
         auto target = db::Table::open(outbox, pair.target, exclusive);
         if (hooks.progress) hooks.progress(pair.message);
         const auto plan = copyPlan(tableDef(pair.target), *source, *target);
-        for (const uint32_t recno : chosenRecords(*source, pair, choice)) {
-            moveTo(*source, recno);
-            // The source record is locked first, so a copy is only ever made
-            // of a record that will also be marked; a copy the user gave up
-            // on leaves its record unmarked for the next run.
-            if (!attempt([&] { source->edit(); }, [&] { source->cancel(); }, hooks)) {
-                ++counts.skipped;
-                continue;
-            }
+        for (const PendingCopy& p : markChosen(*source, pair, plan, choice, today, hooks, counts)) {
             const bool copied = attempt(
                 [&] {
                     target->append();
-                    copyFields(*source, *target, plan);
+                    p.values.write(*target, plan);
                     target->post();
                 },
                 [&] { target->cancel(); }, hooks);
-            if (!copied) {
-                source->cancel();
-                ++counts.skipped;
+            if (copied) {
+                ++(counts.*pair.counter);
                 continue;
             }
-            source->setDate("EXPORTED", today);
+            // Given up: the record is neither copied nor marked.
+            moveTo(*source, p.recno);
+            source->edit();
+            source->setDate("EXPORTED", p.formerExported);
             source->post();
-            ++(counts.*pair.counter);
+            ++counts.skipped;
         }
         source->close();
         target->close();
