@@ -396,6 +396,7 @@ void TTracking::addClicked() {
 }
 
 void TTracking::editClicked() {
+    if (!mainTable() || mainTable()->recno() == 0) return;  // no record to edit
     {
         const EditRetryScope wording;
         startEntry(EntryAction::Edit);

@@ -424,6 +424,19 @@ TEST_F(TrackingWindowTest, FindAndPrintFilterTheList) {
     EXPECT_TRUE(printed.empty());
     EXPECT_EQ(rows(*w), 3);
 
+    // A filter nothing passes: Edit and Delete have nothing to work on.
+    test::whenModal<TTrackingFilter>([](TTrackingFilter* d) {
+        QTest::keyClicks(d->corpNoEdit(), "NONE");
+        d->okButton()->click();
+    });
+    w->findAction()->trigger();
+    EXPECT_EQ(rows(*w), 0);
+    w->editAction()->trigger();
+    w->deleteAction()->trigger();
+    EXPECT_FALSE(w->inEntryMode());
+    EXPECT_TRUE(recorded_.ui->retryQuestions.empty());
+    EXPECT_TRUE(recorded_.ui->questions.empty());
+
     test::whenModal<TTrackingFilter>([](TTrackingFilter* d) { d->okButton()->click(); });
     w->findAction()->trigger();
     EXPECT_EQ(w->filterTextLabel()->text(), QStringLiteral("All Tracking Transactions"));
