@@ -90,6 +90,44 @@ TEST_F(MultiProcessTest, ConcurrentAppendsLoseNothing) {
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(kWriters * kEach));
 }
 
+TEST_F(MultiProcessTest, EveryProcessKeepsTheTagsUpToDate) {
+    {
+        auto t = Table::open(dir.str(), "LOG.DBF", {.exclusive = true});
+        t->rebuildIndex({{"ORDER", "STR(SEQ,6)+STR(WRITER,3)", false, {}}, {"DESC", "SEQ", true, {}}});
+    }
+    constexpr int kWriters = 3, kEach = 150;
+    std::vector<pid_t> children;
+    for (int w = 1; w <= kWriters; ++w)
+        children.push_back(spawn([&, w] {
+            auto t = Table::open(dir.str(), "LOG.DBF");
+            t->setIndexName("ORDER");
+            for (int i = 0; i < kEach; ++i) {
+                t->append();
+                t->setInt("WRITER", w);
+                t->setInt("SEQ", i);
+                t->post();
+                if (i % 10 == 0) {
+                    // Edits move records in both tags while others append.
+                    t->edit();
+                    t->setInt("SEQ", i + 1000);
+                    t->post();
+                }
+                t->next();  // and read in the order others are changing
+            }
+        }));
+    for (pid_t c : children) EXPECT_EQ(waitFor(c), 0);
+    auto t = Table::open(dir.str(), "LOG.DBF");
+    EXPECT_TRUE(t->verifyIndex().empty());
+    t->setIndexName("DESC");
+    long long previous = 1 << 30;
+    int n = 0;
+    for (t->first(); !t->eof(); t->next(), ++n) {
+        EXPECT_LE(t->getInt("SEQ"), previous);
+        previous = t->getInt("SEQ");
+    }
+    EXPECT_EQ(n, 1 + kWriters * kEach);
+}
+
 TEST_F(MultiProcessTest, RecordLockIsRefusedUntilPostOrDeath) {
     Signal locked, release;
     const pid_t holder = spawn([&] {
