@@ -16,5 +16,6 @@ ensure_packages() {
 
 VV_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config libssl-dev zlib1g-dev libzip-dev
                    libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev libgl-dev
-                   python3 python3-dbf python3-dbfread poppler-utils unzip)
+                   python3 python3-dbf python3-dbfread poppler-utils unzip
+                   fonts-liberation2)
 VV_FUZZ_PACKAGES=(clang libclang-rt-dev)
