@@ -20,6 +20,13 @@ constexpr const char* kStagingName = ".import-staging";
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
+bool sameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+               return lower(x) == lower(y);
+           });
+}
+
 bool hasExtension(const std::string& name, const char* upperExtension) {
     const auto dot = name.rfind('.');
     if (dot == std::string::npos) return false;
@@ -140,6 +147,15 @@ ImportResult runImport(const ImportRequest& request, const ImportHooks& hooks) {
     for (const auto& name : staged) {
         replaceInDataFolder(request.dataFolder, staging.file(name), name);
         result.restored.push_back(name);
+    }
+    // An index left from the table a new one replaced describes records
+    // that are gone; without it the table opens, and the rebuild the user
+    // is offered makes a true one.
+    for (const auto& name : staged) {
+        if (!hasExtension(name, "DBF")) continue;
+        const std::string index = name.substr(0, name.size() - 3) + "CDX";
+        if (std::none_of(staged.begin(), staged.end(), [&](const std::string& n) { return sameName(n, index); }))
+            if (auto stale = findFileIgnoringCase(request.dataFolder, index)) fs::remove(*stale);
     }
     encryptTables(request.dataFolder, hooks.progress);
     rememberImportArchive(request.dataFolder, request.rememberAs.empty() ? request.archivePath : request.rememberAs);

@@ -8,7 +8,8 @@
 // (entry names lose their folders; a name that tries to climb out is
 // refused), every entry is read whole with its checksum checked and every
 // table opens; only then do the staged files replace those of the data
-// folder. The account and contact tables are encrypted again afterwards,
+// folder; the stale index of a replaced table is removed unless the archive
+// brings one. The account and contact tables are encrypted again afterwards,
 // and the indexes are left for the index rebuild the user is offered.
 //
 // Errors: vv::db::Error naming the archive, the entry or the table; the data

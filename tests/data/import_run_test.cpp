@@ -99,6 +99,8 @@ TEST_F(ImportTest, RestoresIntoTheDataFolderAndEncryptsAccountsAgain) {
     pack({fromVek("ACCOUNT.DBF", "RADUVAV/DATA/ACCOUNT.DBF"), fromVek("ACCOUNT.FPT", "RADUVAV/DATA/ACCOUNT.FPT"),
           fromVek("CONTACTS.DBF"), fromVek("CONTACTS.FPT"), fromVek("MASTPER.DBF")});
     ASSERT_EQ(records("ACCOUNT.DBF"), 0u);
+    std::ofstream(data + "/MASTPER.CDX") << "an index of the replaced table";
+    std::ofstream(data + "/TITLES.CDX") << "an index of a table the archive leaves alone";
     std::vector<std::string> started;
     std::vector<int> percents;
     ImportHooks hooks;
@@ -118,6 +120,8 @@ TEST_F(ImportTest, RestoresIntoTheDataFolderAndEncryptsAccountsAgain) {
     EXPECT_EQ(readLastExchange(data).importArchive, "A:\\RADUVAVFILES.ZIP");
     EXPECT_FALSE(fs::exists(data + "/RADUVAV"));  // no folders recreated
     EXPECT_FALSE(fs::exists(data + "/.import-staging"));
+    EXPECT_FALSE(fs::exists(data + "/MASTPER.CDX"));
+    EXPECT_TRUE(fs::exists(data + "/TITLES.CDX"));
 }
 
 TEST_F(ImportTest, ATableOfTheSameNameInAnotherCaseIsReplaced) {
