@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/catalogue.h"
 #include "data/data_folder.h"
 #include "data/exchange_state.h"
 #include "data/paths.h"
@@ -236,6 +237,29 @@ TEST_F(ExportTest, RecordTheUserGaveUpOnIsNeitherCopiedNorMarkedNorCounted) {
     EXPECT_EQ(exportedStamps("SALECALL.DBF"), (std::vector<Date>{kLastWeek, kToday}));
     // ACME is still new for the next run.
     EXPECT_EQ(run().counts.calls, 1);
+}
+
+TEST_F(ExportTest, CopyTheUserGaveUpOnPutsTheRecordsMarkBack) {
+    // An export table whose FILE_CODE is too narrow for one of the codes.
+    db::FieldList fields = tableDef("EXPCALLS.DBF").fields;
+    for (auto& f : fields)
+        if (f.name == "FILE_CODE") f.width = 4;
+    db::CreateOptions replace;
+    replace.overwrite = true;
+    db::Table::create(exportFolder(data), "EXPCALLS.DBF", fields, replace);
+    addCall("ACME", kLastWeek, kYesterday, kLastWeek);
+    addCall("LONGCODE", kLastWeek, kYesterday, kLastWeek);
+    int asked = 0;
+    ExportHooks hooks;
+    hooks.askRetry = [&](const db::Error&) {
+        ++asked;
+        return false;  // Cancel
+    };
+    const auto r = run(ExportChoice::New, hooks);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(r.counts.calls, 1);
+    EXPECT_EQ(r.counts.skipped, 1);
+    EXPECT_EQ(exportedStamps("SALECALL.DBF"), (std::vector<Date>{kToday, kLastWeek}));
 }
 
 TEST_F(ExportTest, LastLocationIsRememberedOnlyWithLiteExp) {
