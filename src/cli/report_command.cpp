@@ -51,8 +51,9 @@ struct Options {
     }
 };
 
-bool parse(int argc, char** argv, const std::vector<std::string>& valued, const std::vector<std::string>& flags,
-           Options& out, std::string& problem) {
+// Unused when the reports are not built.
+[[maybe_unused]] bool parse(int argc, char** argv, const std::vector<std::string>& valued,
+                            const std::vector<std::string>& flags, Options& out, std::string& problem) {
     for (int i = 3; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--", 0) != 0) {
