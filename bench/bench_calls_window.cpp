@@ -4,6 +4,10 @@
 // while; it is not measured).
 //
 //   ninja vv_bench_calls && ./bench/vv_bench_calls
+//
+// Release build, 2-core machine shared with other builds (load about 6):
+// opening 303 ms CPU (838 ms wall), a filter 118 ms CPU (346 ms wall); the
+// targets are 0.5 s each on a machine to itself.
 #include <cstdio>
 #include <filesystem>
 #include <string>
