@@ -146,7 +146,9 @@ public:
     // record. A missing tag or index file is an error naming it.
     void setIndexName(std::string_view tag);
     const std::string& indexName() const { return indexName_; }
-    // Orders by the tag whose field list is `fields` ("C_LAST;FILE_CODE").
+    // Orders by the fields (`fields` as "C_LAST;FILE_CODE"), ascending: the
+    // first tag on exactly those fields, else the first whose key starts
+    // with them; descending tags only when no ascending one fits.
     void setIndexFieldNames(std::string_view fields);
     // Exact seek on the current tag; several values are joined as the key
     // (each padded to its field's width). The found record becomes current;

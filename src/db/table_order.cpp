@@ -153,8 +153,18 @@ void Table::setIndexFieldNames(std::string_view fields) {
     requireOpen();
     const std::string wanted = withoutBlanks(fields);
     if (wanted.empty()) return setIndexName({});
-    for (const TagInfo& tag : tags())
-        if (withoutBlanks(tag.fieldList) == wanted) return setIndexName(tag.name);
+    // Ordering by fields means ascending: a tag on exactly those fields, else
+    // one whose key starts with them (as other engines choose); a
+    // descending tag only when no ascending one fits.
+    const auto all = tags();
+    for (const bool descendingToo : {false, true})
+        for (const bool prefix : {false, true})
+            for (const TagInfo& tag : all) {
+                const std::string list = withoutBlanks(tag.fieldList);
+                if ((tag.descending && !descendingToo) || !(prefix ? list.starts_with(wanted + ";") : list == wanted))
+                    continue;
+                return setIndexName(tag.name);
+            }
     throw Error(ErrorKind::InvalidArgument, name_ + " has no index tag on the fields " + std::string(fields) +
                                                 kRebuildHint);
 }
