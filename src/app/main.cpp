@@ -19,6 +19,7 @@
 #include "calls/sales_calls_window.h"
 #include "exchange/export_calls_window.h"
 #include "exchange/import_files_window.h"
+#include "traces/traces_window.h"
 #include "tracking/tracking_window.h"
 
 namespace {
@@ -31,6 +32,9 @@ void plugInWindows(vv::app::WindowOpeners& openers) {
         vv::calls::OpenSalesCalls(*context.mdiArea, filter);
     };
     openers.tracking = [](const vv::app::WindowContext& context) { vv::tracking::OpenTracking(*context.mdiArea); };
+    openers.traces = [](const vv::app::WindowContext& context, const std::string& value, const std::string& mode) {
+        vv::traces::OpenTraces(*context.mdiArea, value, mode);
+    };
     openers.exportCalls = [](const vv::app::WindowContext& context) {
         vv::exchange::openExportCalls(*context.mdiArea);
     };
