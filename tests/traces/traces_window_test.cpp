@@ -13,8 +13,10 @@
 #include "shared/code_field.h"
 #include "shared/field_binder.h"
 #include "shared/record_grid.h"
+#include "shared/report_document.h"
 #include "shared/settings.h"
 #include "support/temp_dir.h"
+#include "traces/trace_filter.h"
 #include "traces/traces_fixture.h"
 
 namespace vv::traces {
@@ -204,6 +206,24 @@ TEST_F(TracesWindowTest, FindWithAnEmptyFilterShowsAllTracesAndGoesToTheFirst) {
     w->findWith({"Cancel", {}, {}});
     EXPECT_EQ(w->mainTable()->getText("KEY"), "000000000000001");
     EXPECT_EQ(w->filterTextLabel()->text(), QStringLiteral("All Traces"));
+}
+
+TEST_F(TracesWindowTest, PrintShowsTheFilteredTracesAndLeavesTheFilterOnTheList) {
+    TTraces* w = open();
+    std::vector<QString> printed;
+    QString heading;
+    const TTraces::ReportShower previous = TTraces::setReportShower([&](const shared::Report& report, QWidget*) {
+        report.rows([&](const shared::ReportRow& row) { printed.push_back(row.value(QStringLiteral("FILE_CODE"))); });
+        heading = report.title;
+    });
+    shared::FilterResult filter{"Status = 'C'", QStringLiteral("Status = C"), allTracesHeadings()};
+    w->printWith(filter);
+    TTraces::setReportShower(previous);
+    EXPECT_EQ(printed, std::vector<QString>{QStringLiteral("BOLT")});
+    EXPECT_EQ(heading, QStringLiteral("Trace Report"));
+    EXPECT_EQ(w->mainTable()->filter(), "Status = 'C'");
+    EXPECT_EQ(w->filterTextLabel()->text(), QStringLiteral("Status = C"));
+    EXPECT_EQ(w->grid()->model()->rowCount(), 1);
 }
 
 }  // namespace
