@@ -458,9 +458,8 @@ void TSalesCalls::printReport(const shared::FilterResult& filter) {
     const shared::FilterAction action = shared::filterAction(filter.expression);
     if (action == shared::FilterAction::Keep) return;
     applyFilter(filter);
-    static bool address = false;  // as set by the last print that asked
     if (action == shared::FilterAction::Apply)
-        address = shared::userInteraction().askYesNo(this, QString::fromLatin1(kPrintAddressCaption),
+        printAddress_ = shared::userInteraction().askYesNo(this, QString::fromLatin1(kPrintAddressCaption),
                                                      QString::fromLatin1(kPrintAddressQuestion));
     db::Table& calls = *mainTable();
     CallReportSetup setup;
@@ -469,7 +468,7 @@ void TSalesCalls::printReport(const shared::FilterResult& filter) {
     setup.filter = calls.filter();
     setup.hotelName = QString::fromStdString(shared::settings().LocName);
     setup.headings = callUnit().reportHeaders;
-    setup.address = address;
+    setup.address = printAddress_;
     reportShower()(callReport(setup), this);
 }
 

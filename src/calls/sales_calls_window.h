@@ -98,6 +98,7 @@ private:
     std::optional<CallStore> store_;
     std::vector<std::pair<std::string, std::string>> copied_;
     std::vector<QString> letters_;
+    bool printAddress_ = false;  // as the last print that asked was answered
 
     shared::CodeField* fileCode_ = nullptr;
     shared::CodeField* contact_ = nullptr;
