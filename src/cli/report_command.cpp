@@ -19,6 +19,8 @@
 #include "db/date.h"
 #include "db/table.h"
 #include "shared/report_renderer.h"
+#include "traces/trace_filter.h"
+#include "traces/trace_report.h"
 #include "tracking/tracking_report.h"
 #endif
 
@@ -33,7 +35,9 @@ constexpr const char* kUsage =
     "  The calls in date order, newest first. The criteria options select as the call filter\n"
     "  dialog does and give the report its heading lines; --filter adds an xBase expression.\n"
     "       vekvoro-admin report tracking DIR [--filter EXPR] --pdf FILE\n"
-    "  The tracking records in date order, with their total rooms and revenue.\n";
+    "  The tracking records in date order, with their total rooms and revenue.\n"
+    "       vekvoro-admin report traces DIR [--filter EXPR] --pdf FILE\n"
+    "  The traces in trace date order, with their notes.\n";
 
 int usage(const std::string& problem) {
     std::cerr << "vekvoro-admin: " << problem << '\n' << kUsage;
@@ -162,6 +166,23 @@ int trackingReport(int argc, char** argv) {
     return 0;
 }
 
+int tracesReport(int argc, char** argv) {
+    Options o;
+    std::string problem;
+    if (!parse(argc, argv, {"--filter", "--pdf"}, {}, o, problem)) return usage(problem);
+    if (o.positional.size() != 1) return usage("expected DIR");
+    if (!o.has("--pdf")) return usage("--pdf FILE is needed");
+    const auto app = guiApplication();
+    traces::TraceReportSetup setup;
+    setup.folder = o.positional[0];
+    setup.filter = o.get("--filter");
+    setup.hotelName = QString::fromStdString(hotelName(setup.folder));
+    setup.headings = traces::allTracesHeadings();
+    shared::renderReportToPdf(traces::traceReport(setup), QString::fromStdString(o.get("--pdf")));
+    std::cerr << "Wrote " << o.get("--pdf") << '\n';
+    return 0;
+}
+
 #else
 
 int callsReport(int, char**) {
@@ -170,6 +191,7 @@ int callsReport(int, char**) {
 }
 
 int trackingReport(int argc, char** argv) { return callsReport(argc, argv); }
+int tracesReport(int argc, char** argv) { return callsReport(argc, argv); }
 
 #endif
 
@@ -180,7 +202,8 @@ struct ReportKind {
 };
 
 const std::vector<ReportKind>& reportKinds() {
-    static const std::vector<ReportKind> kinds{{"calls", callsReport}, {"tracking", trackingReport}};
+    static const std::vector<ReportKind> kinds{
+        {"calls", callsReport}, {"tracking", trackingReport}, {"traces", tracesReport}};
     return kinds;
 }
 

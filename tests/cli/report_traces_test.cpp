@@ -1,0 +1,104 @@
+// vekvoro-admin report traces: the trace report of a data folder as a PDF
+// file in trace date order, read back with pdftotext where the machine has it.
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "db/table.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct AdminRun {
+    int status;
+    std::string output;  // stdout and stderr
+};
+
+AdminRun shell(const std::string& cmd) {
+    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
+    std::string out;
+    std::array<char, 4096> buf;
+    std::size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+    const int status = pclose(p);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+AdminRun admin(const std::string& args) { return shell(std::string(VV_ADMIN_PATH) + " " + args); }
+
+std::string q(const std::string& s) { return "'" + s + "'"; }
+
+// Every table of the system, with three traces, indexed.
+class ReportTracesTest : public ::testing::Test {
+protected:
+    ReportTracesTest() : data_(dir_.str() + "/data") {
+        const AdminRun made = admin("create-data " + q(data_));
+        EXPECT_EQ(made.status, 0) << made.output;
+        auto traces = vv::db::Table::open(data_, "TRACES.DBF");
+        struct Trace {
+            const char* date;
+            const char* fileCode;
+            const char* status;
+            const char* memo;
+        } rows[] = {{"03/02/24", "MIDDLE", "O", "Second note"},
+                    {"03/01/24", "FIRST", "C", "First note"},
+                    {"03/03/24", "LAST", "O", "Third note"}};
+        for (const Trace& t : rows) {
+            traces->append();
+            traces->setText("TRACE_DATE", t.date);
+            traces->setText("FILE_CODE", t.fileCode);
+            traces->setText("STATUS", t.status);
+            traces->setText("TRACE_CODE", "FU");
+            traces->setText("MEMO", t.memo);
+            traces->post();
+        }
+        traces.reset();
+        const AdminRun indexed = admin("reindex " + q(data_) + " TRACES");
+        EXPECT_EQ(indexed.status, 0) << indexed.output;
+    }
+
+    AdminRun report(const std::string& options) { return admin("report traces " + q(data_) + " " + options); }
+
+    // The PDF's text laid out as printed; empty without pdftotext.
+    static std::string pdfText(const std::string& file) {
+        if (shell("command -v pdftotext").status != 0) return {};
+        return shell("pdftotext -layout " + q(file) + " -").output;
+    }
+
+    vv::test::TempDir dir_;
+    std::string data_;
+};
+
+TEST_F(ReportTracesTest, WritesTheTracesInTraceDateOrderWithTheirNotes) {
+    const std::string pdf = dir_.file("traces.pdf");
+    const AdminRun r = report("--pdf " + q(pdf));
+    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    const std::string text = pdfText(pdf);
+    if (text.empty()) GTEST_SKIP() << "pdftotext is not installed";
+    for (const char* expected : {"Trace Report", "All Trace Types", "Trace/Arrival Date", "Second note", "Third note"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    EXPECT_LT(text.find("FIRST"), text.find("MIDDLE")) << text;
+    EXPECT_LT(text.find("MIDDLE"), text.find("LAST")) << text;
+}
+
+TEST_F(ReportTracesTest, TheFilterNarrowsTheTracesAndBadInputIsRefused) {
+    const std::string pdf = dir_.file("open.pdf");
+    const AdminRun r = report("--filter \"status = 'O'\" --pdf " + q(pdf));
+    ASSERT_EQ(r.status, 0) << r.output;
+    const std::string text = pdfText(pdf);
+    if (!text.empty()) {
+        EXPECT_EQ(text.find("First note"), std::string::npos) << text;
+        EXPECT_NE(text.find("Third note"), std::string::npos) << text;
+    }
+    EXPECT_EQ(report("").status, 2);
+    EXPECT_EQ(report("--filter 'status = ' --pdf " + q(dir_.file("x.pdf"))).status, 1);
+}
+
+}  // namespace
