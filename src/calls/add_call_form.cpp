@@ -180,7 +180,8 @@ void TAddCall::build() {
 
     QLabel* label22 = blueLabel(this);
     salesId_ = code("SALES_ID", label22, salespeople, QStringLiteral("Unknown Salesperson!"),
-                    QStringLiteral("Invalid Sales ID"), [this](const std::string& c) { return rules_->salesId(*calls_, c); });
+                    QStringLiteral("Invalid Sales ID"),
+                    [this](const std::string& c) { return rules_->salesId(*calls_, c); });
     line(QStringLiteral("Sales Rep:"), salesId_, label22);
     QLabel* label23 = blueLabel(this);
     callType_ = code("CALL_TYPE", label23,
@@ -280,7 +281,8 @@ void TAddCall::ok() {
     if (!calls_ || calls_->state() == db::Table::State::Browse) return;
     std::vector<shared::RequiredCheck> checks;
     for (const RequiredCondition& condition : callRequiredConditions())
-        checks.push_back({editorOf(condition.focusField), [this, missing = condition.missing] { return missing(*calls_); }});
+        checks.push_back(
+            {editorOf(condition.focusField), [this, missing = condition.missing] { return missing(*calls_); }});
     if (!shared::checkRequiredFields(this, checks)) return;
 
     const db::Date today = db::Date::today();

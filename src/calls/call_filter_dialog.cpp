@@ -86,8 +86,9 @@ TCallFilter::TCallFilter(QWidget* parent) : QDialog(parent) {
 
     fileCode_ = upperEdit(this, 10);
     addRow(QStringLiteral("File Code:"),
-           withLookup(fileCode_, lookupOf("account", "file_code", "Account Lookup", {"file_code", "acct_name", "sales_id"},
-                                          {"File Code", "Account Name", "Sales Id"}, "acct_name"),
+           withLookup(fileCode_,
+                      lookupOf("account", "file_code", "Account Lookup", {"file_code", "acct_name", "sales_id"},
+                               {"File Code", "Account Name", "Sales Id"}, "acct_name"),
                       this));
     acctName_ = upperEdit(this, 40);
     addRow(QStringLiteral("Account Name:"), acctName_);
@@ -174,7 +175,7 @@ CallFilterEntries TCallFilter::entries() const {
     e.addr2 = addr2_->text();
     e.city = city_->text();
     e.segment = segment_->text();
-    for (int n = 0; n < 5; ++n) e.userCodes[static_cast<std::size_t>(n)] = userCodes_[static_cast<std::size_t>(n)]->text();
+    for (std::size_t n = 0; n < userCodes_.size(); ++n) e.userCodes[n] = userCodes_[n]->text();
     return e;
 }
 

@@ -32,12 +32,13 @@ const char* const kRowFields[] = {"FILE_CODE", "ACCT_NAME", "C_SAL",    "C_FIRST
                                   "CALL_TYPE", "MEMO",      "ADDR1",    "CITY",    "STATE",    "ZIP"};
 
 shared::ReportBand header(const CallReportSetup& s) {
+    const QString printedDate = QString::fromStdString(
+        db::Date::fromYmd(s.printed.year(), s.printed.month(), s.printed.day()).display());
     shared::ReportBand band;
     band.height = 38.9;
     band.items = {
         reportText(QStringLiteral("Today's Date:"), 2.6, 1.6, kSmall),
-        reportText(QString::fromStdString(db::Date::fromYmd(s.printed.year(), s.printed.month(), s.printed.day()).display()),
-                   22.8, 1.6, kSmall),
+        reportText(printedDate, 22.8, 1.6, kSmall),
         reportText(s.hotelName, 45.8, 1.6, kTitle, 105.6, Qt::AlignHCenter),
         reportText(QStringLiteral("Page:"), 2.6, 6.9, kSmall, 10.4, Qt::AlignRight),
         reportText(QStringLiteral("{page}"), 14.0, 6.9, kSmall, 8.8, Qt::AlignRight),

@@ -171,7 +171,8 @@ void TSalesCalls::buildDetails() {
     // --- Contact: salutation, first name, and the last name whose button picks a contact.
     salutation_ = new QComboBox(page);
     salutation_->setEditable(true);
-    salutation_->addItems({QStringLiteral("Mr."), QStringLiteral("Ms."), QStringLiteral("Mrs."), QStringLiteral("Dr.")});
+    salutation_->addItems(
+        {QStringLiteral("Mr."), QStringLiteral("Ms."), QStringLiteral("Mrs."), QStringLiteral("Dr.")});
     salutation_->setCurrentIndex(-1);
     fields().bindText(salutation_->lineEdit(), "C_SAL", false, salutation_);
     QLineEdit* first = addTextField("C_FIRST", page);
@@ -246,7 +247,8 @@ void TSalesCalls::buildDetails() {
         s.lookup = {"traccode", "tr_code", "tr_code", "", "Trace Code Lookup", {"tr_code", "tr_desc"},
                     {"Trace Code", "Trace Description"}};
         s.texts = {QStringLiteral("Unknown Trace Code!"), QStringLiteral("Invalid Trace Code")};
-        s.lookUp = exitCheck([this](const std::string& code) { return rules_->traceCode(*mainTable(), code); }, label24);
+        s.lookUp = exitCheck(
+            [this](const std::string& code) { return rules_->traceCode(*mainTable(), code); }, label24);
         traceCode_ = addCodeField(std::move(s), label24, page);
     }
     line(QStringLiteral("Trace Code:"), traceCode_, label24);

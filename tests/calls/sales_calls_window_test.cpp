@@ -290,7 +290,8 @@ TEST_F(SalesCallsWindowTest, ClipboardTakesTheContactsAddressBlock) {
     TSalesCalls* w = open();
     w->copyContact();
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              QStringLiteral("Ms. Jane Doe\r\nAcme Travel\r\nPO Box 7\r\nReno, NV  89502\r\n\r\nDear Ms. Doe:\r\n\r\n"));
+              QStringLiteral("Ms. Jane Doe\r\nAcme Travel\r\nPO Box 7\r\nReno, NV  89502\r\n"
+                             "\r\nDear Ms. Doe:\r\n\r\n"));
     EXPECT_EQ(recorded_.ui->beeps, 1);
     ASSERT_EQ(recorded_.ui->informations.size(), 1u);
     EXPECT_EQ(recorded_.ui->informations[0], QStringLiteral("Contact Copied To Clipboard!"));
@@ -317,7 +318,8 @@ TEST_F(SalesCallsWindowTest, ALetterIsFilledIntoACopyAndOpened) {
     EXPECT_EQ(QString::fromUtf8(copy.readAll()),
               today + QStringLiteral("\nDear Ms. Doe of Acme Travel,\nAnn Baker, Director of Sales\nDoe\n"));
     EXPECT_NE(opened[0].toLocalFile(), QString::fromStdString(dir_.str() + "/thanks.txt")) << "the template stays";
-    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(today + QStringLiteral("\r\n\r\n\r\nMs. Jane Doe\r\n")));
+    EXPECT_TRUE(
+        QGuiApplication::clipboard()->text().startsWith(today + QStringLiteral("\r\n\r\n\r\nMs. Jane Doe\r\n")));
 }
 
 TEST_F(SalesCallsWindowTest, DeleteAsksAndRemovesOnlyTheCall) {
