@@ -208,6 +208,14 @@ TEST_F(TracesWindowTest, FindWithAnEmptyFilterShowsAllTracesAndGoesToTheFirst) {
     EXPECT_EQ(w->filterTextLabel()->text(), QStringLiteral("All Traces"));
 }
 
+TEST_F(TracesWindowTest, LastReordersByLastNameNotesChangesNothing) {
+    TTraces* w = open();
+    w->grid()->columnTitleClicked(8);  // Notes
+    EXPECT_EQ(w->mainTable()->indexName(), "DATE");
+    w->grid()->columnTitleClicked(6);  // Last
+    EXPECT_EQ(w->mainTable()->indexName(), "LASTNAME");
+}
+
 TEST_F(TracesWindowTest, PrintShowsTheFilteredTracesAndLeavesTheFilterOnTheList) {
     TTraces* w = open();
     std::vector<QString> printed;
