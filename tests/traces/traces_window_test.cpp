@@ -1,6 +1,7 @@
 #include "traces/traces_window.h"
 
 #include <QLabel>
+#include <QLocale>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -11,6 +12,7 @@
 
 #include "db/table.h"
 #include "shared/code_field.h"
+#include "shared/date_field.h"
 #include "shared/field_binder.h"
 #include "shared/record_grid.h"
 #include "shared/report_document.h"
@@ -206,6 +208,56 @@ TEST_F(TracesWindowTest, FindWithAnEmptyFilterShowsAllTracesAndGoesToTheFirst) {
     w->findWith({"Cancel", {}, {}});
     EXPECT_EQ(w->mainTable()->getText("KEY"), "000000000000001");
     EXPECT_EQ(w->filterTextLabel()->text(), QStringLiteral("All Traces"));
+}
+
+TEST_F(TracesWindowTest, LeavingTheFileCodeFillsANewTraceOnlyAndTheDateShowsItsWeekdayWhenNew) {
+    TTraces* w = open();
+    w->addTrace();
+    ASSERT_TRUE(w->inEntryMode());
+    w->fileCode()->edit()->setFocus();
+    QTest::keyClicks(w->fileCode()->edit(), "acme");
+    QTest::keyClick(w->fileCode()->edit(), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->mainTable()->getText("ACCT_NAME"), "Acme Travel");
+    EXPECT_EQ(w->mainTable()->getText("U_CODE1"), "U1");
+    EXPECT_EQ(w->accountLabel()->text(), QStringLiteral("Acme Travel"));
+
+    w->traceDate()->edit()->setFocus();
+    QTest::keyClicks(w->traceDate()->edit(), "07/14/24");  // a Sunday
+    QTest::keyClick(w->traceDate()->edit(), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->dayLabel()->text(), QLocale::system().dayName(7, QLocale::LongFormat));
+    w->cancelEntry();
+
+    w->mainTable()->first();
+    w->grid()->showCurrentRecord();
+    w->editTrace();  // 07/10/24, Acme
+    w->fileCode()->edit()->setFocus();
+    w->fileCode()->edit()->selectAll();
+    QTest::keyClicks(w->fileCode()->edit(), "bolt");
+    QTest::keyClick(w->fileCode()->edit(), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->mainTable()->getText("FILE_CODE"), "BOLT");
+    EXPECT_EQ(w->mainTable()->getText("ACCT_NAME"), "Acme Travel");
+    EXPECT_EQ(w->accountLabel()->text(), QString());
+    w->traceDate()->edit()->setFocus();
+    QTest::keyClick(w->traceDate()->edit(), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->dayLabel()->text(), QString());
+}
+
+TEST_F(TracesWindowTest, AnUnknownTraceCodeEmptiesCodeAndDescription) {
+    TTraces* w = open();
+    w->editTrace();
+    w->traceCode()->edit()->setFocus();
+    w->traceCode()->edit()->selectAll();
+    QTest::keyClicks(w->traceCode()->edit(), "zz");
+    QTest::keyClick(w->traceCode()->edit(), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w->mainTable()->getText("TRACE_CODE"), "");
+    EXPECT_EQ(w->mainTable()->getText("TRACE_DESC"), "");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(w->editorOf("TRACE_DESC"))->text(), QString());
+    EXPECT_EQ(recorded_.errors, std::vector<QString>{QStringLiteral("Invalid Trace Code")});
 }
 
 TEST_F(TracesWindowTest, LastReordersByLastNameNotesChangesNothing) {
