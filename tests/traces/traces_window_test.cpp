@@ -184,6 +184,15 @@ TEST_F(TracesWindowTest, EditKeepsTheKeyAndClosingWhileEditingKeepsTheEdit) {
     qobject_cast<QMdiSubWindow*>(w->parentWidget())->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(stored("000000000000001")["MEMO"], "Edited then closed");
+
+    // A new trace being added is lost with the window.
+    TTraces* second = open();
+    second->addTrace();
+    second->mainTable()->setText("KEY", "000000000000009");
+    qobject_cast<QMdiSubWindow*>(second->parentWidget())->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(stored("000000000000009").empty());
+    EXPECT_EQ(db::Table::open(dir_.str(), "TRACES.DBF")->recordCount(), 3u);
 }
 
 TEST_F(TracesWindowTest, OkAsksForTheFileCodeLastAndASalespersonPickCancelledEmptiesIt) {
