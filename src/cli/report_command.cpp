@@ -131,7 +131,8 @@ int callsReport(int argc, char** argv) {
     e.addr2 = text("--addr2");
     e.city = text("--city");
     e.segment = text("--segment");
-    for (int n = 1; n <= 5; ++n) e.userCodes[static_cast<std::size_t>(n - 1)] = text(("--user-code" + std::to_string(n)).c_str());
+    for (int n = 1; n <= 5; ++n)
+        e.userCodes[static_cast<std::size_t>(n - 1)] = text(("--user-code" + std::to_string(n)).c_str());
     shared::UserFieldCaptions captions;
     for (int n = 1; n <= 5; ++n) captions[n] = "User Field " + std::to_string(n);
     const shared::FilterResult built = calls::buildCallFilter(e, captions);
