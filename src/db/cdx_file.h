@@ -64,7 +64,16 @@ public:
 
     const std::string& path() const { return file_->path(); }
     File& file() { return *file_; }
-    void sync() { file_->sync(); }
+    // Writes pending pages of an open batch, then makes the file durable.
+    void sync() {
+        pager_.flushPending();
+        file_->sync();
+    }
+    // See CdxPager: writes between these stay in memory until endBatch().
+    void beginBatch() { pager_.beginBatch(); }
+    void endBatch() { pager_.endBatch(); }
+    bool inBatch() const { return pager_.inBatch(); }
+    void flushPending() { pager_.flushPending(); }
 
     CdxFile(std::unique_ptr<File> file, std::shared_ptr<const CdxPageCodec> codec);
     CdxFile(const CdxFile&) = delete;

@@ -1,6 +1,7 @@
 #include "db/cdx_pager.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "db/byte_order.h"
 #include "db/cdx_page_codec.h"
@@ -31,6 +32,7 @@ void CdxPager::corrupt(uint32_t offset, const std::string& what) const {
 }
 
 void CdxPager::invalidate() {
+    flushPending();
     cache_.clear();
     size_ = file_.size();
     end_ = roundUpToPage(size_);
@@ -70,6 +72,12 @@ CdxPager::Cached& CdxPager::slot(uint32_t offset) {
 CdxPager::Cached& CdxPager::fetch(uint32_t offset, bool header) {
     if (!header && offset < kHeaderSize) corrupt(offset, "a node pointer into the file header");
     if (auto it = cache_.find(offset); it != cache_.end()) return it->second;
+    if (auto it = pending_.find(offset); it != pending_.end()) {
+        const Page page = it->second;
+        Cached& cached = slot(offset);
+        cached.page = page;
+        return cached;
+    }
     checkOffset(offset, kPageSize);
     Page page;
     file_.readExact(offset, page.data(), kPageSize);
@@ -98,6 +106,15 @@ std::shared_ptr<const CdxNode> CdxPager::node(uint32_t offset, std::size_t keyLe
 }
 
 void CdxPager::write(uint32_t offset, const Page& page) {
+    if (batch_) {
+        pending_[offset] = page;
+        grown(offset + uint64_t{kPageSize});
+        Cached& cached = slot(offset);
+        cached.page = page;
+        cached.node.reset();
+        ++generation_;
+        return;
+    }
     Page stored = page;
     encode(offset, stored.data());
     file_.writeAt(offset, stored.data(), kPageSize);
@@ -116,6 +133,7 @@ void CdxPager::readHeader(uint32_t offset, unsigned char* header) {
 }
 
 void CdxPager::writeHeader(uint32_t offset, const unsigned char* header) {
+    flushPending();  // what is on disk stays in write order
     unsigned char stored[kHeaderSize];
     std::copy(header, header + kHeaderSize, stored);
     encode(offset, stored);
@@ -128,6 +146,7 @@ void CdxPager::writeHeader(uint32_t offset, const unsigned char* header) {
 }
 
 void CdxPager::writeRun(uint32_t offset, unsigned char* pages, std::size_t count) {
+    flushPending();
     forget(offset, count);
     for (std::size_t i = 0; i < count; ++i)
         encode(offset + static_cast<uint32_t>(i * kPageSize), pages + i * kPageSize);
@@ -151,7 +170,39 @@ void CdxPager::storeFreeList(uint32_t head) {
     freeLoaded_ = true;
 }
 
+void CdxPager::beginBatch() {
+    batch_ = true;
+    counted_ = false;
+}
+
+void CdxPager::endBatch() {
+    flushPending();
+    batch_ = false;
+    counted_ = false;
+}
+
+void CdxPager::flushPending() {
+    if (pending_.empty()) return;
+    std::vector<unsigned char> run;
+    uint32_t runStart = 0;
+    auto writeRunOut = [&] {
+        if (!run.empty()) file_.writeAt(runStart, run.data(), run.size());
+        run.clear();
+    };
+    for (auto& [offset, page] : pending_) {
+        if (!run.empty() && offset != runStart + run.size()) writeRunOut();
+        if (run.empty()) runStart = offset;
+        Page stored = page;
+        encode(offset, stored.data());
+        run.insert(run.end(), stored.begin(), stored.end());
+    }
+    writeRunOut();
+    pending_.clear();
+}
+
 void CdxPager::noteChange() {
+    if (batch_ && counted_) return;
+    counted_ = true;
     Page unit = readHeaderUnit(0);
     writeLe32(unit.data() + kHeaderCounter, readLe32(unit.data() + kHeaderCounter) + 1);
     write(0, unit);

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -49,7 +50,19 @@ public:
     uint32_t allocateAtEnd(std::size_t pages);  // a contiguous run after the last page
     void release(uint32_t offset);
 
-    // Adds one to the change counter in the file header, once per change.
+    // Batches: between beginBatch() and endBatch() page writes stay in
+    // memory (reads see them) and go to the file at endBatch() in offset
+    // order, contiguous pages in one write; the change counter moves once
+    // per batch. A caller holds the index lock for the whole batch, or has
+    // the file to itself.
+    void beginBatch();
+    void endBatch();
+    // Writes what a batch holds so far; the batch stays open.
+    void flushPending();
+    bool inBatch() const { return batch_; }
+
+    // Adds one to the change counter in the file header, once per change
+    // (once per batch).
     void noteChange();
     // The change counter as it is on disk now (never from the cache).
     uint32_t changeCounterOnDisk();
@@ -96,6 +109,9 @@ private:
     uint32_t freeHead_ = 0;  // first free page, 0 when none
     bool freeLoaded_ = false;
     uint64_t generation_ = 0;
+    bool batch_ = false;
+    bool counted_ = false;                // the counter moved in this batch
+    std::map<uint32_t, Page> pending_;    // plain pages written in this batch
 };
 
 }  // namespace vv::db

@@ -199,16 +199,34 @@ void TableIndex::requireMaintainable() const {
         if (!tag.key.valid()) throw Error(ErrorKind::InvalidState, cdx_->path() + ": " + tag.problem);
 }
 
+TableIndex::~TableIndex() {
+    try {
+        cdx_->flushPending();
+    } catch (...) {
+        // A destructor must not throw; check and the rebuild find what is missing.
+        // (Only an unfinished batch after an error can be pending here.)
+    }
+}
+
 void TableIndex::update(uint32_t recno, const unsigned char* oldRecord, const unsigned char* newRecord,
                         const MemoSource* memos) {
+    // All tags' pages go out together, each written once, with one change
+    // of the counter for the whole post.
+    cdx_->beginBatch();
     std::string oldKey, newKey;
-    for (Tag& tag : tags_) {
-        const bool hadKey = oldRecord && keyOf(tag, RecordView{oldRecord, recno, memos}, oldKey);
-        const bool hasKey = keyOf(tag, RecordView{newRecord, recno, memos}, newKey);
-        if (hadKey && hasKey && oldKey == newKey) continue;
-        if (hadKey) tag.cdx->remove(oldKey, recno);
-        if (hasKey) tag.cdx->insert(newKey, recno);
+    try {
+        for (Tag& tag : tags_) {
+            const bool hadKey = oldRecord && keyOf(tag, RecordView{oldRecord, recno, memos}, oldKey);
+            const bool hasKey = keyOf(tag, RecordView{newRecord, recno, memos}, newKey);
+            if (hadKey && hasKey && oldKey == newKey) continue;
+            if (hadKey) tag.cdx->remove(oldKey, recno);
+            if (hasKey) tag.cdx->insert(newKey, recno);
+        }
+    } catch (...) {
+        cdx_->endBatch();
+        throw;
     }
+    cdx_->endBatch();
 }
 
 std::unique_ptr<TableIndex> TableIndex::build(std::unique_ptr<File> file, const FieldList& fields,

@@ -75,6 +75,10 @@ public:
     // Every tag with its spec, to build the same index again.
     std::vector<IndexTagSpec> specs() const;
 
+    ~TableIndex();
+    TableIndex(const TableIndex&) = delete;
+    TableIndex& operator=(const TableIndex&) = delete;
+
     // Drops cached pages when another process changed the file since we last
     // looked (cheap when nothing changed); call holding the index lock.
     void catchUp();

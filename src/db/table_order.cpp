@@ -196,7 +196,7 @@ void Table::rebuildIndex(const std::vector<IndexTagSpec>& specs) {
         try {
             index_ = TableIndex::build(fs_->open(path, OpenMode::CreateTruncate), header_.fields, *codePage_,
                                        cipher_ ? &*cipher_ : nullptr, specs, physicalScan(), this);
-            index_->sync();
+                index_->sync();
         } catch (...) {
             index_.reset();
             if (fs_->exists(path)) fs_->remove(path);
