@@ -10,6 +10,7 @@
 #include <string>
 
 #include "db/table.h"
+#include "cli/command_run.h"
 #include "support/temp_dir.h"
 
 using namespace vv::db;
@@ -17,23 +18,10 @@ using vv::test::TempDir;
 
 namespace {
 
-struct AdminRun {
-    int status;
-    std::string out;
-};
+using AdminRun = vv::test::CommandRun;
 
-// Runs vekvoro-admin with the arguments (each quoted), capturing stdout;
-// stderr goes to stdout when `withErrors` is set.
-AdminRun admin(const std::string& args, bool withErrors = false) {
-    std::string cmd = std::string(VV_ADMIN_PATH) + " " + args + (withErrors ? " 2>&1" : " 2>/dev/null");
-    FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    const int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+// Stdout only, unless `withErrors`.
+AdminRun admin(const std::string& args, bool withErrors = false) { return vv::test::admin(args, withErrors); }
 
 class AdminTest : public ::testing::Test {
 protected:

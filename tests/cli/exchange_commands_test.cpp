@@ -8,26 +8,15 @@
 #include <filesystem>
 #include <string>
 
+#include "cli/command_run.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-};
+using Outcome = vv::test::CommandRun;
+using vv::test::admin;
 
-Outcome run(const std::string& command) {
-    FILE* p = popen((command + " 2>&1").c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    const int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-Outcome admin(const std::string& args) { return run(std::string(VV_ADMIN_PATH) + " " + args); }
+Outcome run(const std::string& command) { return vv::test::runCommand(command); }
 
 TEST(AdminExchange, ExportThenImportTheArchiveElsewhere) {
     vv::test::TempDir dir;

@@ -10,28 +10,17 @@
 #include <gtest/gtest.h>
 
 #include "db/table.h"
+#include "cli/command_run.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using vv::db::Table;
 
-struct AdminRun {
-    int status;
-    std::string out;
-};
+using AdminRun = vv::test::CommandRun;
 
-AdminRun run(const std::string& command) {
-    FILE* p = popen((command + " 2>&1").c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    const int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-std::string q(const std::string& s) { return "'" + s + "'"; }
+AdminRun run(const std::string& command) { return vv::test::runCommand(command); }
+std::string q(const std::string& s) { return vv::test::shellQuote(s); }
 
 class ReportCommandTest : public ::testing::Test {
 protected:

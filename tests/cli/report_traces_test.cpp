@@ -11,35 +11,23 @@
 #include <string>
 
 #include "db/table.h"
+#include "cli/command_run.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-struct AdminRun {
-    int status;
-    std::string output;  // stdout and stderr
-};
+using AdminRun = vv::test::CommandRun;
+using vv::test::admin;
 
-AdminRun shell(const std::string& cmd) {
-    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    const int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-AdminRun admin(const std::string& args) { return shell(std::string(VV_ADMIN_PATH) + " " + args); }
-
-std::string q(const std::string& s) { return "'" + s + "'"; }
+AdminRun shell(const std::string& cmd) { return vv::test::runCommand(cmd); }
+std::string q(const std::string& s) { return vv::test::shellQuote(s); }
 
 // Every table of the system, with three traces, indexed.
 class ReportTracesTest : public ::testing::Test {
 protected:
     ReportTracesTest() : data_(dir_.str() + "/data") {
         const AdminRun made = admin("create-data " + q(data_));
-        EXPECT_EQ(made.status, 0) << made.output;
+        EXPECT_EQ(made.status, 0) << made.out;
         auto traces = vv::db::Table::open(data_, "TRACES.DBF");
         struct Trace {
             const char* date;
@@ -60,7 +48,7 @@ protected:
         }
         traces.reset();
         const AdminRun indexed = admin("reindex " + q(data_) + " TRACES");
-        EXPECT_EQ(indexed.status, 0) << indexed.output;
+        EXPECT_EQ(indexed.status, 0) << indexed.out;
     }
 
     AdminRun report(const std::string& options) { return admin("report traces " + q(data_) + " " + options); }
@@ -68,7 +56,7 @@ protected:
     // The PDF's text laid out as printed; empty without pdftotext.
     static std::string pdfText(const std::string& file) {
         if (shell("command -v pdftotext").status != 0) return {};
-        return shell("pdftotext -layout " + q(file) + " -").output;
+        return shell("pdftotext -layout " + q(file) + " -").out;
     }
 
     vv::test::TempDir dir_;
@@ -78,7 +66,7 @@ protected:
 TEST_F(ReportTracesTest, WritesTheTracesInTraceDateOrderWithTheirNotes) {
     const std::string pdf = dir_.file("traces.pdf");
     const AdminRun r = report("--pdf " + q(pdf));
-    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_EQ(r.status, 0) << r.out;
     ASSERT_TRUE(std::filesystem::exists(pdf));
     const std::string text = pdfText(pdf);
     if (text.empty()) GTEST_SKIP() << "pdftotext is not installed";
@@ -91,7 +79,7 @@ TEST_F(ReportTracesTest, WritesTheTracesInTraceDateOrderWithTheirNotes) {
 TEST_F(ReportTracesTest, TheFilterNarrowsTheTracesAndBadInputIsRefused) {
     const std::string pdf = dir_.file("open.pdf");
     const AdminRun r = report("--filter \"status = 'O'\" --pdf " + q(pdf));
-    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_EQ(r.status, 0) << r.out;
     const std::string text = pdfText(pdf);
     if (!text.empty()) {
         EXPECT_EQ(text.find("First note"), std::string::npos) << text;

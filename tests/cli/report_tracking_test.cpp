@@ -11,35 +11,23 @@
 #include <string>
 
 #include "db/table.h"
+#include "cli/command_run.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-struct AdminRun {
-    int status;
-    std::string output;  // stdout and stderr
-};
+using AdminRun = vv::test::CommandRun;
+using vv::test::admin;
 
-AdminRun shell(const std::string& cmd) {
-    FILE* p = popen((cmd + " 2>&1").c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    const int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
-
-AdminRun admin(const std::string& args) { return shell(std::string(VV_ADMIN_PATH) + " " + args); }
-
-std::string q(const std::string& s) { return "'" + s + "'"; }
+AdminRun shell(const std::string& cmd) { return vv::test::runCommand(cmd); }
+std::string q(const std::string& s) { return vv::test::shellQuote(s); }
 
 // Every table of the system, with three tracking records, indexed.
 class ReportTrackingTest : public ::testing::Test {
 protected:
     ReportTrackingTest() : data_(dir_.str() + "/data") {
         const AdminRun made = admin("create-data " + q(data_));
-        EXPECT_EQ(made.status, 0) << made.output;
+        EXPECT_EQ(made.status, 0) << made.out;
         auto sales = vv::db::Table::open(data_, "SALES.DBF");
         struct Day {
             const char* date;
@@ -63,7 +51,7 @@ protected:
         }
         sales.reset();
         const AdminRun indexed = admin("reindex " + q(data_) + " SALES");
-        EXPECT_EQ(indexed.status, 0) << indexed.output;
+        EXPECT_EQ(indexed.status, 0) << indexed.out;
     }
 
     AdminRun report(const std::string& options) { return admin("report tracking " + q(data_) + " " + options); }
@@ -71,7 +59,7 @@ protected:
     // The PDF's text laid out as printed; empty without pdftotext.
     static std::string pdfText(const std::string& file) {
         if (shell("command -v pdftotext").status != 0) return {};
-        return shell("pdftotext -layout " + q(file) + " -").output;
+        return shell("pdftotext -layout " + q(file) + " -").out;
     }
 
     static std::string head(const std::string& file) {
@@ -88,7 +76,7 @@ protected:
 TEST_F(ReportTrackingTest, WritesTheRecordsInDateOrderWithTotals) {
     const std::string pdf = dir_.file("tracking.pdf");
     const AdminRun r = report("--pdf " + q(pdf));
-    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_EQ(head(pdf), "%PDF-");
     const std::string text = pdfText(pdf);
     if (text.empty()) GTEST_SKIP() << "pdftotext is not installed";
@@ -104,7 +92,7 @@ TEST_F(ReportTrackingTest, WritesTheRecordsInDateOrderWithTotals) {
 TEST_F(ReportTrackingTest, TheFilterNarrowsTheRecordsAndTheTotals) {
     const std::string pdf = dir_.file("c100.pdf");
     const AdminRun r = report("--filter \"corp_no = 'C100'\" --pdf " + q(pdf));
-    ASSERT_EQ(r.status, 0) << r.output;
+    ASSERT_EQ(r.status, 0) << r.out;
     const std::string text = pdfText(pdf);
     if (text.empty()) GTEST_SKIP() << "pdftotext is not installed";
     EXPECT_EQ(text.find("C200"), std::string::npos) << text;
@@ -126,11 +114,11 @@ TEST_F(ReportTrackingTest, RefusesWhatItCannotDo) {
     };
     for (const Case& c : cases) {
         const AdminRun r = report(c.options);
-        EXPECT_EQ(r.status, c.status) << c.options << '\n' << r.output;
-        EXPECT_NE(r.output.find(c.says), std::string::npos) << c.options << '\n' << r.output;
+        EXPECT_EQ(r.status, c.status) << c.options << '\n' << r.out;
+        EXPECT_NE(r.out.find(c.says), std::string::npos) << c.options << '\n' << r.out;
     }
     const AdminRun noFolder = admin("report tracking " + q(dir_.file("missing")) + " --pdf " + q(pdf));
-    EXPECT_EQ(noFolder.status, 1) << noFolder.output;
+    EXPECT_EQ(noFolder.status, 1) << noFolder.out;
     EXPECT_FALSE(std::filesystem::exists(pdf));
 }
 
