@@ -6,19 +6,15 @@
 #include "data/catalogue.h"
 #include "data/data_folder.h"
 #include "db/error.h"
+#include "db/file_name.h"
 #include "db/file_system.h"
 #include "db/table.h"
 
 namespace vv::data {
 namespace {
 
-std::string upper(std::string name) {
-    for (char& c : name) c = static_cast<char>((c >= 'a' && c <= 'z') ? c - 32 : c);
-    return name;
-}
-
 std::string withoutExtension(const std::string& name) {
-    const std::string u = upper(name);
+    const std::string u = db::upperAscii(name);
     return u.size() > 4 && u.ends_with(".DBF") ? u.substr(0, u.size() - 4) : u;
 }
 
@@ -101,7 +97,7 @@ std::vector<IndexProblem> checkIndexes(const std::string& dataFolder, const Prog
             std::vector<std::string> have;
             for (const auto& tag : t->tags()) have.push_back(tag.name);
             for (const TagDef& tag : table.tags)
-                if (std::find(have.begin(), have.end(), upper(tag.name)) == have.end())
+                if (std::find(have.begin(), have.end(), db::upperAscii(tag.name)) == have.end())
                     problems.push_back({table.fileName, tag.name, "the tag is missing"});
             for (const std::string& line : t->verifyIndex()) {
                 // "tag NAME: what" from the engine.
