@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "db/byte_order.h"
+#include "db/cdx_tree_build.h"
 #include "db/error.h"
 
 namespace vv::db {
@@ -26,8 +27,8 @@ bool validName(std::string_view name) {
     });
 }
 
-// Checks a definition and sorts its entries; returns the definition with the name upper case.
-CdxTagDef prepare(const std::string& path, const CdxTagDef& def, std::vector<CdxEntry>& entries) {
+// Checks a definition; returns it with the name upper case.
+CdxTagDef checkDef(const std::string& path, const CdxTagDef& def) {
     auto fail = [&](const std::string& what) {
         throw Error(ErrorKind::InvalidArgument, path + ": tag " + def.name + ": " + what);
     };
@@ -37,20 +38,30 @@ CdxTagDef prepare(const std::string& path, const CdxTagDef& def, std::vector<Cdx
     if (def.keyExpression.find('\0') != std::string::npos || def.forExpression.find('\0') != std::string::npos ||
         def.keyExpression.size() + def.forExpression.size() + 2 > kHeaderSize - kHeaderPool)
         fail("the key and FOR expressions do not fit in the tag header");
+    CdxTagDef result = def;
+    result.name = upper(def.name);
+    return result;
+}
+
+// Checks loose entries of a checked definition and puts them in index order.
+FlatKeys sortedEntries(const std::string& path, const CdxTagDef& def, std::vector<CdxEntry>& entries) {
+    auto fail = [&](const std::string& what) {
+        throw Error(ErrorKind::InvalidArgument, path + ": tag " + def.name + ": " + what);
+    };
     for (const CdxEntry& entry : entries)
         if (entry.key.size() != def.keyLength) fail("a key of " + std::to_string(entry.key.size()) + " bytes");
     const auto before = [](const CdxEntry& a, const CdxEntry& b) {
         if (int c = a.key.compare(b.key)) return c < 0;
         return a.recno < b.recno;
     };
-    // Bulk builds hand their entries over sorted already.
     if (!std::is_sorted(entries.begin(), entries.end(), before)) std::sort(entries.begin(), entries.end(), before);
     for (std::size_t i = 1; i < entries.size(); ++i)
         if (entries[i].key == entries[i - 1].key && entries[i].recno == entries[i - 1].recno)
             fail("record " + std::to_string(entries[i].recno) + " twice with one key");
-    CdxTagDef result = def;
-    result.name = upper(def.name);
-    return result;
+    FlatKeys keys(def.keyLength);
+    for (const CdxEntry& entry : entries) keys.add(entry.key, entry.recno);
+    keys.sort();  // in order already: this only sets up the view
+    return keys;
 }
 
 }  // namespace
@@ -71,21 +82,45 @@ std::unique_ptr<CdxFile> CdxFile::open(std::unique_ptr<File> file, std::shared_p
     return cdx;
 }
 
+std::vector<CdxTagDef> CdxFile::checkDefs(const std::string& path, const std::vector<CdxTagDef>& defs) {
+    std::vector<CdxTagDef> checked;
+    for (const CdxTagDef& def : defs) {
+        checked.push_back(checkDef(path, def));
+        for (std::size_t i = 0; i + 1 < checked.size(); ++i)
+            if (checked[i].name == checked.back().name)
+                throw Error(ErrorKind::InvalidArgument, path + ": tag " + checked.back().name + " twice");
+    }
+    return checked;
+}
+
 std::unique_ptr<CdxFile> CdxFile::create(std::unique_ptr<File> file, std::vector<CdxTagBuild> tags,
                                          std::shared_ptr<const CdxPageCodec> codec) {
     // Everything is checked before the old file is touched.
     std::vector<CdxTagDef> defs;
-    for (CdxTagBuild& build : tags) {
-        defs.push_back(prepare(file->path(), build.def, build.entries));
-        for (std::size_t i = 0; i + 1 < defs.size(); ++i)
-            if (defs[i].name == defs.back().name)
-                throw Error(ErrorKind::InvalidArgument, file->path() + ": tag " + defs.back().name + " twice");
-    }
+    for (const CdxTagBuild& build : tags) defs.push_back(build.def);
+    defs = checkDefs(file->path(), defs);
+    std::vector<FlatKeys> keys;
+    for (std::size_t i = 0; i < tags.size(); ++i) keys.push_back(sortedEntries(file->path(), defs[i], tags[i].entries));
+    tags.clear();
+    return createSorted(
+        std::move(file), defs, [&](std::size_t i) -> const FlatKeys& { return keys[i]; }, std::move(codec));
+}
+
+std::unique_ptr<CdxFile> CdxFile::createSorted(std::unique_ptr<File> file, const std::vector<CdxTagDef>& defs,
+                                               const SortedKeysOf& keysOf,
+                                               std::shared_ptr<const CdxPageCodec> codec) {
+    const std::vector<CdxTagDef> checked = checkDefs(file->path(), defs);
     file->truncate(0);
     auto cdx = std::make_unique<CdxFile>(std::move(file), std::move(codec));
     cdx->writeEmpty();
     cdx->directory_ = std::make_unique<CdxTag>(cdx->pager_, 0);
-    for (std::size_t i = 0; i < tags.size(); ++i) cdx->addTag(defs[i], std::move(tags[i].entries));
+    for (std::size_t i = 0; i < checked.size(); ++i) {
+        const FlatKeys& keys = keysOf(i);
+        if (keys.keyLength() != checked[i].keyLength)
+            throw Error(ErrorKind::InvalidArgument, cdx->path() + ": tag " + checked[i].name + ": keys of " +
+                                                        std::to_string(keys.keyLength()) + " bytes");
+        cdx->addChecked(checked[i], keys);
+    }
     return cdx;
 }
 
@@ -157,20 +192,32 @@ CdxTag& CdxFile::tag(std::string_view name) const {
 }
 
 CdxTag& CdxFile::addTag(const CdxTagDef& def, std::vector<CdxEntry> entries) {
-    const CdxTagDef prepared = prepare(path(), def, entries);
-    if (findTag(prepared.name))
-        throw Error(ErrorKind::InvalidArgument, path() + ": tag " + prepared.name + " already exists");
-    if (prepared.name.size() > directory_->keyLength())
-        throw Error(ErrorKind::InvalidArgument, path() + ": tag name " + prepared.name + " is too long here");
+    const CdxTagDef checked = checkDef(path(), def);
+    return addChecked(checked, sortedEntries(path(), checked, entries));
+}
+
+CdxTag& CdxFile::addTag(const CdxTagDef& def, const FlatKeys& sortedKeys) {
+    const CdxTagDef checked = checkDef(path(), def);
+    if (sortedKeys.keyLength() != checked.keyLength)
+        throw Error(ErrorKind::InvalidArgument, path() + ": tag " + checked.name + ": keys of " +
+                                                    std::to_string(sortedKeys.keyLength()) + " bytes");
+    return addChecked(checked, sortedKeys);
+}
+
+CdxTag& CdxFile::addChecked(const CdxTagDef& def, const FlatKeys& sortedKeys) {
+    if (findTag(def.name))
+        throw Error(ErrorKind::InvalidArgument, path() + ": tag " + def.name + " already exists");
+    if (def.name.size() > directory_->keyLength())
+        throw Error(ErrorKind::InvalidArgument, path() + ": tag name " + def.name + " is too long here");
     const uint32_t headerOffset = pager_.allocateAtEnd(2);
-    const uint32_t root = CdxTag::buildTree(pager_, prepared.keyLength, cdxFillerByte(prepared.keyType), entries);
-    CdxTag::writeHeader(pager_, headerOffset, prepared, root);
+    const uint32_t root = buildCdxTree(pager_, cdxFillerByte(def.keyType), sortedKeys);
+    CdxTag::writeHeader(pager_, headerOffset, def, root);
     // Only now does the tag become visible to readers of the directory.
-    directory_->insert(cdxCharacterKey(prepared.name, directory_->keyLength()), headerOffset);
+    directory_->insert(cdxCharacterKey(def.name, directory_->keyLength()), headerOffset);
     allTags_.push_back(std::make_unique<CdxTag>(pager_, headerOffset));
     CdxTag* tag = allTags_.back().get();
-    tag->setName(prepared.name);
-    tag->setKeyType(prepared.keyType);
+    tag->setName(def.name);
+    tag->setKeyType(def.keyType);
     tags_.push_back(tag);
     return *tag;
 }

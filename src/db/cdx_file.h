@@ -12,6 +12,7 @@
 // served from memory.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -22,6 +23,7 @@
 #include "db/cdx_pager.h"
 #include "db/cdx_tag.h"
 #include "db/file_system.h"
+#include "db/flat_keys.h"
 
 namespace vv::db {
 
@@ -40,6 +42,15 @@ public:
     // InvalidArgument for a bad definition or entry.
     static std::unique_ptr<CdxFile> create(std::unique_ptr<File> file, std::vector<CdxTagBuild> tags,
                                            std::shared_ptr<const CdxPageCodec> codec = nullptr);
+    // The same for a bulk build whose keys come sorted: `defs` are checked
+    // before `file` is emptied, then keysOf(i) is asked for each tag's keys
+    // in order (sorted, each (key, recno) once, keyLength bytes each), so the
+    // caller may still be sorting later tags while earlier ones are written.
+    // A reference keysOf returns need only last until its next call.
+    using SortedKeysOf = std::function<const FlatKeys&(std::size_t tag)>;
+    static std::unique_ptr<CdxFile> createSorted(std::unique_ptr<File> file, const std::vector<CdxTagDef>& defs,
+                                                 const SortedKeysOf& keysOf,
+                                                 std::shared_ptr<const CdxPageCodec> codec = nullptr);
 
     // Tags in creation order (the order of their headers in the file, which
     // is what FoxPro lists too).
@@ -52,6 +63,8 @@ public:
     // Builds a new tag from `entries` and adds it after the others.
     // InvalidArgument when the name is taken or the definition is unusable.
     CdxTag& addTag(const CdxTagDef& def, std::vector<CdxEntry> entries);
+    // The same from keys sorted already (see createSorted).
+    CdxTag& addTag(const CdxTagDef& def, const FlatKeys& sortedKeys);
 
     // Drops every page kept in memory and reads the headers and the tag
     // directory again. Tags keep their objects (and key types); a tag gone
@@ -82,6 +95,8 @@ public:
 private:
     void loadDirectory();
     void writeEmpty();
+    static std::vector<CdxTagDef> checkDefs(const std::string& path, const std::vector<CdxTagDef>& defs);
+    CdxTag& addChecked(const CdxTagDef& def, const FlatKeys& sortedKeys);
 
     std::unique_ptr<File> file_;
     CdxPager pager_;

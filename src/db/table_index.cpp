@@ -1,11 +1,13 @@
 #include "db/table_index.h"
 
 #include <algorithm>
-#include <cstring>
-#include <numeric>
+#include <atomic>
+#include <future>
+#include <optional>
 #include <thread>
 
 #include "db/error.h"
+#include "db/flat_keys.h"
 
 namespace vv::db {
 namespace {
@@ -68,31 +70,6 @@ void computeKey(const Expression& key, CdxKeyType type, std::size_t length, cons
     key.evalTextInto(record, out);
     out.resize(length, ' ');
 }
-
-// Keys of one tag during a bulk build: one flat array, sorted through an
-// array of positions, so a million keys cost two allocations, not a million.
-struct FlatKeys {
-    std::size_t length = 0;
-    std::string bytes;
-    std::vector<uint32_t> recnos;
-
-    void sortInto(std::vector<CdxEntry>& entries) const {
-        std::vector<uint32_t> order(recnos.size());
-        std::iota(order.begin(), order.end(), 0u);
-        const char* base = bytes.data();
-        const std::size_t len = length;
-        // Records arrive in record order, so a stable sort by key alone
-        // leaves equal keys in record order.
-        std::stable_sort(order.begin(), order.end(), [base, len](uint32_t a, uint32_t b) {
-            return std::memcmp(base + std::size_t{a} * len, base + std::size_t{b} * len, len) < 0;
-        });
-        entries.resize(order.size());
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            entries[i].key.assign(base + std::size_t{order[i]} * len, len);
-            entries[i].recno = recnos[order[i]];
-        }
-    }
-};
 
 }  // namespace
 
@@ -235,48 +212,74 @@ std::unique_ptr<TableIndex> TableIndex::build(std::unique_ptr<File> file, const 
                                               const MemoSource* memos) {
     // Compile everything before the old file is touched.
     struct Plan {
-        CdxTagDef def;
         Expression key, condition;
-        FlatKeys keys;
+        std::optional<FlatKeys> keys;
     };
     std::vector<Plan> plans(specs.size());
+    std::vector<CdxTagDef> defs(specs.size());
     for (std::size_t i = 0; i < specs.size(); ++i) {
         Plan& plan = plans[i];
+        CdxTagDef& def = defs[i];
         plan.key = Expression::compile(specs[i].expression, fields, codePage);
         if (!specs[i].condition.empty())
             plan.condition = Expression::compileFilter(specs[i].condition, fields, codePage);
-        plan.def.name = specs[i].name;
-        plan.def.keyExpression = specs[i].expression;
-        plan.def.forExpression = specs[i].condition;
-        plan.def.keyType = keyTypeOf(plan.key.type());
-        plan.def.keyLength = keyLengthOf(plan.key, specs[i].name);
-        plan.def.descending = specs[i].descending;
-        plan.keys.length = plan.def.keyLength;
+        def.name = specs[i].name;
+        def.keyExpression = specs[i].expression;
+        def.forExpression = specs[i].condition;
+        def.keyType = keyTypeOf(plan.key.type());
+        def.keyLength = keyLengthOf(plan.key, specs[i].name);
+        def.descending = specs[i].descending;
+        plan.keys.emplace(def.keyLength);
     }
     std::string key;
     scan([&](uint32_t recno, const unsigned char* record) {
         const RecordView view{record, recno, memos};
-        for (Plan& plan : plans) {
+        for (std::size_t i = 0; i < plans.size(); ++i) {
+            Plan& plan = plans[i];
             if (plan.condition.valid() && !plan.condition.evalLogical(view)) continue;
-            computeKey(plan.key, plan.def.keyType, plan.def.keyLength, view, key);
-            plan.keys.bytes += key;
-            plan.keys.recnos.push_back(recno);
+            computeKey(plan.key, defs[i].keyType, defs[i].keyLength, view, key);
+            plan.keys->add(key, recno);
         }
     });
-    // Sorting dominates: spread the tags over the processor's cores.
-    std::vector<CdxTagBuild> builds(plans.size());
-    const unsigned workers = std::max(1u, std::min<unsigned>(std::thread::hardware_concurrency(), 8));
-    std::vector<std::thread> threads;
+    // Sorting dominates: the cores sort the tags in file order while this
+    // thread writes each one out as soon as it is sorted.
+    std::vector<std::promise<void>> sorted(plans.size());
+    std::atomic<std::size_t> nextToSort{0};
+    std::atomic<bool> stop{false};
+    const unsigned workers =
+        std::max(1u, std::min<unsigned>({std::thread::hardware_concurrency(), 8, static_cast<unsigned>(plans.size())}));
+    std::vector<std::jthread> threads;
     for (unsigned w = 0; w < workers; ++w)
-        threads.emplace_back([&, w] {
-            for (std::size_t i = w; i < plans.size(); i += workers) {
-                builds[i].def = plans[i].def;
-                plans[i].keys.sortInto(builds[i].entries);
-                plans[i].keys = FlatKeys();
+        threads.emplace_back([&] {
+            while (!stop) {
+                const std::size_t i = nextToSort++;
+                if (i >= plans.size()) break;
+                try {
+                    plans[i].keys->sort();
+                    sorted[i].set_value();
+                } catch (...) {
+                    sorted[i].set_exception(std::current_exception());
+                }
             }
         });
-    for (auto& t : threads) t.join();
-    auto cdx = CdxFile::create(std::move(file), std::move(builds), codecFor(cipher));
+    struct StopWorkers {
+        std::atomic<bool>& stop;
+        std::vector<std::jthread>& threads;
+        ~StopWorkers() {
+            stop = true;
+            threads.clear();  // joins: the plans they sort must outlive them
+        }
+    } stopWorkers{stop, threads};
+    std::vector<std::future<void>> ready;
+    for (auto& promise : sorted) ready.push_back(promise.get_future());
+    auto cdx = CdxFile::createSorted(
+        std::move(file), defs,
+        [&](std::size_t i) -> const FlatKeys& {
+            if (i > 0) plans[i - 1].keys.reset();  // written: give its memory to the tags still to come
+            ready[i].get();
+            return *plans[i].keys;
+        },
+        codecFor(cipher));
     std::unique_ptr<TableIndex> index(new TableIndex(std::move(cdx), fields, codePage));
     index->compileTags();
     index->counter_ = index->cdx_->changeCounter();
@@ -294,19 +297,16 @@ void TableIndex::addTag(const IndexTagSpec& spec, const RecordScan& scan, const 
     def.keyType = keyTypeOf(key.type());
     def.keyLength = keyLengthOf(key, spec.name);
     def.descending = spec.descending;
-    FlatKeys keys;
-    keys.length = def.keyLength;
+    FlatKeys keys(def.keyLength);
     std::string k;
     scan([&](uint32_t recno, const unsigned char* record) {
         const RecordView view{record, recno, memos};
         if (condition.valid() && !condition.evalLogical(view)) return;
         computeKey(key, def.keyType, def.keyLength, view, k);
-        keys.bytes += k;
-        keys.recnos.push_back(recno);
+        keys.add(k, recno);
     });
-    std::vector<CdxEntry> entries;
-    keys.sortInto(entries);
-    cdx_->addTag(def, std::move(entries));
+    keys.sort();
+    cdx_->addTag(def, keys);
     compileTags();
     noteOwnWrites();
 }
@@ -333,16 +333,12 @@ std::vector<std::string> TableIndex::verify(const RecordScan& scan, const MemoSo
             problems.push_back(label + e.what());
             continue;
         }
-        FlatKeys keys;
-        keys.length = tag.cdx->keyLength();
+        FlatKeys expected(tag.cdx->keyLength());
         std::string k;
         scan([&](uint32_t recno, const unsigned char* record) {
-            if (!keyOf(tag, RecordView{record, recno, memos}, k)) return;
-            keys.bytes += k;
-            keys.recnos.push_back(recno);
+            if (keyOf(tag, RecordView{record, recno, memos}, k)) expected.add(k, recno);
         });
-        std::vector<CdxEntry> expected;
-        keys.sortInto(expected);
+        expected.sort();
         // Both sides are in (key, record) order: walk them together.
         std::size_t lines = 0, i = 0;
         auto report = [&](const std::string& line) {
@@ -352,13 +348,13 @@ std::vector<std::string> TableIndex::verify(const RecordScan& scan, const MemoSo
         for (bool ok = tag.cdx->first(pos); ok || i < expected.size();) {
             const std::string_view key = ok ? pos.leaf->key(pos.index) : std::string_view();
             const uint32_t recno = ok ? pos.leaf->recnos[pos.index] : 0;
-            int order = !ok ? -1 : i == expected.size() ? 1 : expected[i].key.compare(key);
-            if (order == 0) order = expected[i].recno < recno ? -1 : expected[i].recno > recno ? 1 : 0;
+            int order = !ok ? -1 : i == expected.size() ? 1 : expected.key(i).compare(key);
+            if (order == 0) order = expected.recno(i) < recno ? -1 : expected.recno(i) > recno ? 1 : 0;
             if (order == 0) {
                 ++i;
                 ok = tag.cdx->next(pos);
             } else if (order < 0) {
-                report("record " + std::to_string(expected[i].recno) + " is missing");
+                report("record " + std::to_string(expected.recno(i)) + " is missing");
                 ++i;
             } else {
                 report("an entry for record " + std::to_string(recno) + " does not match the record");

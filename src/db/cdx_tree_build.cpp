@@ -1,11 +1,11 @@
-// Bulk build of a tag's tree from sorted entries: leaves packed as full as
-// they go, then each interior level, the root last, all in one contiguous
-// run of new pages at the end of the file.
+#include "db/cdx_tree_build.h"
+
 #include <algorithm>
+#include <string>
 #include <vector>
 
+#include "db/cdx_node.h"
 #include "db/cdx_pager.h"
-#include "db/cdx_tag.h"
 
 namespace vv::db {
 
@@ -16,7 +16,7 @@ namespace {
 // Buffers contiguous pages so a build writes in large pieces.
 class PageRun {
 public:
-    PageRun(CdxPager& pager, uint32_t start) : pager_(pager), next_(start) {}
+    PageRun(CdxPager& pager, uint32_t start) : pager_(pager), next_(start) { buffer_.reserve(kFlushBytes); }
     void add(const CdxNode& node, unsigned char filler) {
         buffer_.resize(buffer_.size() + kPageSize);
         encodeCdxNode(node, filler, buffer_.data() + buffer_.size() - kPageSize);
@@ -38,28 +38,31 @@ private:
 };
 
 // Where each leaf starts: as many entries as fit, in order.
-std::vector<std::size_t> leafBounds(const std::vector<CdxEntry>& entries, std::size_t keyLength,
-                                    unsigned char filler) {
+std::vector<std::size_t> leafBounds(const FlatKeys& keys, unsigned char filler) {
+    const std::size_t keyLength = keys.keyLength();
     std::vector<std::size_t> bounds{0};
     std::size_t start = 0, stored = 0;
     uint32_t maxRecno = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::string_view key = entries[i].key;
+    std::string_view previous;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const std::string_view key = keys.key(i);
+        const uint32_t recno = keys.recno(i);
         const std::size_t trail = cdxTrailCount(key, filler);
-        std::size_t dup = i == start ? 0 : cdxDupCount(entries[i - 1].key, key, trail);
-        uint32_t recnos = std::max(maxRecno, entries[i].recno);
+        std::size_t dup = i == start ? 0 : cdxDupCount(previous, key, trail);
+        uint32_t recnos = std::max(maxRecno, recno);
         std::size_t bytes = CdxLeafLayout::forKeys(keyLength, recnos).entryBytes;
         if (i > start && kLeafEntries + (i - start + 1) * bytes + stored + (keyLength - dup - trail) > kPageSize) {
             bounds.push_back(i);
             start = i;
             stored = 0;
             dup = 0;
-            recnos = entries[i].recno;
+            recnos = recno;
         }
         stored += keyLength - dup - trail;
         maxRecno = recnos;
+        previous = key;
     }
-    bounds.push_back(entries.size());
+    bounds.push_back(keys.size());
     return bounds;
 }
 
@@ -70,9 +73,9 @@ struct ChildRef {
 
 }  // namespace
 
-uint32_t CdxTag::buildTree(CdxPager& pager, std::size_t keyLength, unsigned char filler,
-                           const std::vector<CdxEntry>& entries) {
-    const std::vector<std::size_t> bounds = leafBounds(entries, keyLength, filler);
+uint32_t buildCdxTree(CdxPager& pager, unsigned char filler, const FlatKeys& keys) {
+    const std::size_t keyLength = keys.keyLength();
+    const std::vector<std::size_t> bounds = leafBounds(keys, filler);
     // Node counts per level, leaves first, to place every page up front.
     std::vector<std::size_t> levels{bounds.size() - 1};  // an empty tag still has its (empty) root leaf
     const std::size_t capacity = cdxInteriorCapacity(keyLength);
@@ -86,21 +89,23 @@ uint32_t CdxTag::buildTree(CdxPager& pager, std::size_t keyLength, unsigned char
         return static_cast<uint32_t>(start + (levelStart + i) * kPageSize);
     };
     std::vector<ChildRef> children;
+    children.reserve(levels[0]);
     std::size_t levelStart = 0;
     const std::size_t leafCount = levels[0];
+    CdxNode leaf;  // one node reused for every leaf, so its buffers keep their memory
+    leaf.keyLength = keyLength;
     for (std::size_t i = 0; i < leafCount; ++i) {
-        CdxNode leaf;
         leaf.attributes = kAttributeLeaf | (levels.size() == 1 ? kAttributeRoot : 0);
-        leaf.keyLength = keyLength;
         leaf.left = i == 0 ? kNoPage : offsetOf(levelStart, i - 1);
         leaf.right = i + 1 == leafCount ? kNoPage : offsetOf(levelStart, i + 1);
-        if (!entries.empty()) {
-            leaf.keys.reserve((bounds[i + 1] - bounds[i]) * keyLength);
+        leaf.keys.clear();
+        leaf.recnos.clear();
+        if (keys.size() != 0) {
             for (std::size_t k = bounds[i]; k < bounds[i + 1]; ++k) {
-                leaf.keys += entries[k].key;
-                leaf.recnos.push_back(entries[k].recno);
+                leaf.keys += keys.key(k);
+                leaf.recnos.push_back(keys.recno(k));
             }
-            children.push_back({entries[bounds[i + 1] - 1].key, entries[bounds[i + 1] - 1].recno});
+            children.push_back({std::string(leaf.lastKey()), leaf.recnos.back()});
         }
         run.add(leaf, filler);
     }
