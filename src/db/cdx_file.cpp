@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "db/byte_order.h"
-#include "db/cdx_tree_build.h"
 #include "db/error.h"
 
 namespace vv::db {
@@ -99,15 +98,17 @@ std::unique_ptr<CdxFile> CdxFile::create(std::unique_ptr<File> file, std::vector
     std::vector<CdxTagDef> defs;
     for (const CdxTagBuild& build : tags) defs.push_back(build.def);
     defs = checkDefs(file->path(), defs);
-    std::vector<FlatKeys> keys;
-    for (std::size_t i = 0; i < tags.size(); ++i) keys.push_back(sortedEntries(file->path(), defs[i], tags[i].entries));
+    std::vector<CdxLeafLevel> leaves;
+    for (std::size_t i = 0; i < tags.size(); ++i)
+        leaves.push_back(
+            packCdxLeaves(cdxFillerByte(defs[i].keyType), sortedEntries(file->path(), defs[i], tags[i].entries)));
     tags.clear();
-    return createSorted(
-        std::move(file), defs, [&](std::size_t i) -> const FlatKeys& { return keys[i]; }, std::move(codec));
+    return createPacked(
+        std::move(file), defs, [&](std::size_t i) -> CdxLeafLevel& { return leaves[i]; }, std::move(codec));
 }
 
-std::unique_ptr<CdxFile> CdxFile::createSorted(std::unique_ptr<File> file, const std::vector<CdxTagDef>& defs,
-                                               const SortedKeysOf& keysOf,
+std::unique_ptr<CdxFile> CdxFile::createPacked(std::unique_ptr<File> file, const std::vector<CdxTagDef>& defs,
+                                               const PackedLeavesOf& leavesOf,
                                                std::shared_ptr<const CdxPageCodec> codec) {
     const std::vector<CdxTagDef> checked = checkDefs(file->path(), defs);
     file->truncate(0);
@@ -115,11 +116,11 @@ std::unique_ptr<CdxFile> CdxFile::createSorted(std::unique_ptr<File> file, const
     cdx->writeEmpty();
     cdx->directory_ = std::make_unique<CdxTag>(cdx->pager_, 0);
     for (std::size_t i = 0; i < checked.size(); ++i) {
-        const FlatKeys& keys = keysOf(i);
-        if (keys.keyLength() != checked[i].keyLength)
+        CdxLeafLevel& leaves = leavesOf(i);
+        if (leaves.keyLength != checked[i].keyLength)
             throw Error(ErrorKind::InvalidArgument, cdx->path() + ": tag " + checked[i].name + ": keys of " +
-                                                        std::to_string(keys.keyLength()) + " bytes");
-        cdx->addChecked(checked[i], keys);
+                                                        std::to_string(leaves.keyLength) + " bytes");
+        cdx->addChecked(checked[i], leaves);
     }
     return cdx;
 }
@@ -193,7 +194,8 @@ CdxTag& CdxFile::tag(std::string_view name) const {
 
 CdxTag& CdxFile::addTag(const CdxTagDef& def, std::vector<CdxEntry> entries) {
     const CdxTagDef checked = checkDef(path(), def);
-    return addChecked(checked, sortedEntries(path(), checked, entries));
+    CdxLeafLevel leaves = packCdxLeaves(cdxFillerByte(checked.keyType), sortedEntries(path(), checked, entries));
+    return addChecked(checked, leaves);
 }
 
 CdxTag& CdxFile::addTag(const CdxTagDef& def, const FlatKeys& sortedKeys) {
@@ -201,16 +203,17 @@ CdxTag& CdxFile::addTag(const CdxTagDef& def, const FlatKeys& sortedKeys) {
     if (sortedKeys.keyLength() != checked.keyLength)
         throw Error(ErrorKind::InvalidArgument, path() + ": tag " + checked.name + ": keys of " +
                                                     std::to_string(sortedKeys.keyLength()) + " bytes");
-    return addChecked(checked, sortedKeys);
+    CdxLeafLevel leaves = packCdxLeaves(cdxFillerByte(checked.keyType), sortedKeys);
+    return addChecked(checked, leaves);
 }
 
-CdxTag& CdxFile::addChecked(const CdxTagDef& def, const FlatKeys& sortedKeys) {
+CdxTag& CdxFile::addChecked(const CdxTagDef& def, CdxLeafLevel& leaves) {
     if (findTag(def.name))
         throw Error(ErrorKind::InvalidArgument, path() + ": tag " + def.name + " already exists");
     if (def.name.size() > directory_->keyLength())
         throw Error(ErrorKind::InvalidArgument, path() + ": tag name " + def.name + " is too long here");
     const uint32_t headerOffset = pager_.allocateAtEnd(2);
-    const uint32_t root = buildCdxTree(pager_, cdxFillerByte(def.keyType), sortedKeys);
+    const uint32_t root = writeCdxTree(pager_, cdxFillerByte(def.keyType), leaves);
     CdxTag::writeHeader(pager_, headerOffset, def, root);
     // Only now does the tag become visible to readers of the directory.
     directory_->insert(cdxCharacterKey(def.name, directory_->keyLength()), headerOffset);

@@ -23,6 +23,7 @@
 #include "db/cdx_pager.h"
 #include "db/cdx_tag.h"
 #include "db/file_system.h"
+#include "db/cdx_tree_build.h"
 #include "db/flat_keys.h"
 
 namespace vv::db {
@@ -42,14 +43,14 @@ public:
     // InvalidArgument for a bad definition or entry.
     static std::unique_ptr<CdxFile> create(std::unique_ptr<File> file, std::vector<CdxTagBuild> tags,
                                            std::shared_ptr<const CdxPageCodec> codec = nullptr);
-    // The same for a bulk build whose keys come sorted: `defs` are checked
-    // before `file` is emptied, then keysOf(i) is asked for each tag's keys
-    // in order (sorted, each (key, recno) once, keyLength bytes each), so the
-    // caller may still be sorting later tags while earlier ones are written.
-    // A reference keysOf returns need only last until its next call.
-    using SortedKeysOf = std::function<const FlatKeys&(std::size_t tag)>;
-    static std::unique_ptr<CdxFile> createSorted(std::unique_ptr<File> file, const std::vector<CdxTagDef>& defs,
-                                                 const SortedKeysOf& keysOf,
+    // The same for a bulk build that packs each tag's leaves itself
+    // (packCdxLeaves): `defs` are checked before `file` is emptied, then
+    // leavesOf(i) is asked for each tag's leaves in order, so the caller may
+    // still be sorting and packing later tags while earlier ones are written.
+    // What leavesOf returns need only last until its next call.
+    using PackedLeavesOf = std::function<CdxLeafLevel&(std::size_t tag)>;
+    static std::unique_ptr<CdxFile> createPacked(std::unique_ptr<File> file, const std::vector<CdxTagDef>& defs,
+                                                 const PackedLeavesOf& leavesOf,
                                                  std::shared_ptr<const CdxPageCodec> codec = nullptr);
 
     // Tags in creation order (the order of their headers in the file, which
@@ -63,7 +64,7 @@ public:
     // Builds a new tag from `entries` and adds it after the others.
     // InvalidArgument when the name is taken or the definition is unusable.
     CdxTag& addTag(const CdxTagDef& def, std::vector<CdxEntry> entries);
-    // The same from keys sorted already (see createSorted).
+    // The same from keys sorted already (FlatKeys::sort).
     CdxTag& addTag(const CdxTagDef& def, const FlatKeys& sortedKeys);
 
     // Drops every page kept in memory and reads the headers and the tag
@@ -96,7 +97,7 @@ private:
     void loadDirectory();
     void writeEmpty();
     static std::vector<CdxTagDef> checkDefs(const std::string& path, const std::vector<CdxTagDef>& defs);
-    CdxTag& addChecked(const CdxTagDef& def, const FlatKeys& sortedKeys);
+    CdxTag& addChecked(const CdxTagDef& def, CdxLeafLevel& leaves);
 
     std::unique_ptr<File> file_;
     CdxPager pager_;

@@ -1,9 +1,9 @@
 #include "db/cdx_tree_build.h"
 
 #include <algorithm>
-#include <string>
-#include <vector>
+#include <cstring>
 
+#include "db/byte_order.h"
 #include "db/cdx_node.h"
 #include "db/cdx_pager.h"
 
@@ -66,49 +66,66 @@ std::vector<std::size_t> leafBounds(const FlatKeys& keys, unsigned char filler) 
     return bounds;
 }
 
-struct ChildRef {
-    std::string key;
-    uint32_t recno;
-};
-
 }  // namespace
 
-uint32_t buildCdxTree(CdxPager& pager, unsigned char filler, const FlatKeys& keys) {
-    const std::size_t keyLength = keys.keyLength();
+CdxLeafLevel packCdxLeaves(unsigned char filler, const FlatKeys& keys) {
     const std::vector<std::size_t> bounds = leafBounds(keys, filler);
+    CdxLeafLevel level;
+    level.keyLength = keys.keyLength();
+    level.leafCount = bounds.size() - 1;
+    level.pages = LargeBlock(level.leafCount * kPageSize);
+    level.lastKeys.reserve(keys.size() == 0 ? 0 : level.leafCount * level.keyLength);
+    level.lastRecnos.reserve(level.leafCount);
+    CdxNode leaf;  // one node reused for every leaf, so its buffers keep their memory
+    leaf.keyLength = level.keyLength;
+    leaf.attributes = kAttributeLeaf | (level.leafCount == 1 ? kAttributeRoot : 0);
+    for (std::size_t i = 0; i < level.leafCount; ++i) {
+        leaf.keys.clear();
+        leaf.recnos.clear();
+        for (std::size_t k = bounds[i]; k < bounds[i + 1]; ++k) {
+            leaf.keys += keys.key(k);
+            leaf.recnos.push_back(keys.recno(k));
+        }
+        if (leaf.count() != 0) {
+            level.lastKeys += leaf.lastKey();
+            level.lastRecnos.push_back(leaf.recnos.back());
+        }
+        unsigned char* page = level.pages.as<unsigned char>() + i * kPageSize;
+        std::memset(page, 0, kPageSize);
+        encodeCdxNode(leaf, filler, page);
+    }
+    return level;
+}
+
+uint32_t writeCdxTree(CdxPager& pager, unsigned char filler, CdxLeafLevel& leaves) {
+    const std::size_t keyLength = leaves.keyLength;
     // Node counts per level, leaves first, to place every page up front.
-    std::vector<std::size_t> levels{bounds.size() - 1};  // an empty tag still has its (empty) root leaf
+    std::vector<std::size_t> levels{leaves.leafCount};
     const std::size_t capacity = cdxInteriorCapacity(keyLength);
     while (levels.back() > 1) levels.push_back((levels.back() + capacity - 1) / capacity);
     std::size_t total = 0;
     for (std::size_t n : levels) total += n;
     const uint32_t start = pager.allocateAtEnd(total);
-    PageRun run(pager, start);
-
     auto offsetOf = [&](std::size_t levelStart, std::size_t i) {
         return static_cast<uint32_t>(start + (levelStart + i) * kPageSize);
     };
-    std::vector<ChildRef> children;
-    children.reserve(levels[0]);
-    std::size_t levelStart = 0;
-    const std::size_t leafCount = levels[0];
-    CdxNode leaf;  // one node reused for every leaf, so its buffers keep their memory
-    leaf.keyLength = keyLength;
-    for (std::size_t i = 0; i < leafCount; ++i) {
-        leaf.attributes = kAttributeLeaf | (levels.size() == 1 ? kAttributeRoot : 0);
-        leaf.left = i == 0 ? kNoPage : offsetOf(levelStart, i - 1);
-        leaf.right = i + 1 == leafCount ? kNoPage : offsetOf(levelStart, i + 1);
-        leaf.keys.clear();
-        leaf.recnos.clear();
-        if (keys.size() != 0) {
-            for (std::size_t k = bounds[i]; k < bounds[i + 1]; ++k) {
-                leaf.keys += keys.key(k);
-                leaf.recnos.push_back(keys.recno(k));
-            }
-            children.push_back({std::string(leaf.lastKey()), leaf.recnos.back()});
-        }
-        run.add(leaf, filler);
+
+    unsigned char* pages = leaves.pages.as<unsigned char>();
+    for (std::size_t i = 0; i < leaves.leafCount; ++i) {
+        writeLe32(pages + i * kPageSize + kNodeLeft, i == 0 ? kNoPage : offsetOf(0, i - 1));
+        writeLe32(pages + i * kPageSize + kNodeRight, i + 1 == leaves.leafCount ? kNoPage : offsetOf(0, i + 1));
     }
+    pager.writeRun(start, pages, leaves.leafCount);
+
+    struct ChildRef {
+        std::string_view key;
+        uint32_t recno;
+    };
+    std::vector<ChildRef> children;
+    for (std::size_t i = 0; i < leaves.lastRecnos.size(); ++i)
+        children.push_back({std::string_view(leaves.lastKeys).substr(i * keyLength, keyLength), leaves.lastRecnos[i]});
+    PageRun run(pager, offsetOf(levels[0], 0));
+    std::size_t levelStart = 0;
     for (std::size_t level = 1; level < levels.size(); ++level) {
         const std::size_t childStart = levelStart;
         levelStart += levels[level - 1];

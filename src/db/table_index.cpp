@@ -6,6 +6,7 @@
 #include <optional>
 #include <thread>
 
+#include "db/cdx_tree_build.h"
 #include "db/error.h"
 #include "db/flat_keys.h"
 
@@ -241,10 +242,11 @@ std::unique_ptr<TableIndex> TableIndex::build(std::unique_ptr<File> file, const 
             plan.keys->add(key, recno);
         }
     });
-    // Sorting dominates: the cores sort the tags in file order while this
-    // thread writes each one out as soon as it is sorted.
-    std::vector<std::promise<void>> sorted(plans.size());
-    std::atomic<std::size_t> nextToSort{0};
+    // Sorting and packing dominate: the cores take the tags in file order
+    // while this thread writes each one out as soon as it is packed.
+    std::vector<CdxLeafLevel> leaves(plans.size());
+    std::vector<std::promise<void>> packed(plans.size());
+    std::atomic<std::size_t> nextToPack{0};
     std::atomic<bool> stop{false};
     const unsigned workers =
         std::max(1u, std::min<unsigned>({std::thread::hardware_concurrency(), 8, static_cast<unsigned>(plans.size())}));
@@ -252,13 +254,15 @@ std::unique_ptr<TableIndex> TableIndex::build(std::unique_ptr<File> file, const 
     for (unsigned w = 0; w < workers; ++w)
         threads.emplace_back([&] {
             while (!stop) {
-                const std::size_t i = nextToSort++;
+                const std::size_t i = nextToPack++;
                 if (i >= plans.size()) break;
                 try {
                     plans[i].keys->sort();
-                    sorted[i].set_value();
+                    leaves[i] = packCdxLeaves(cdxFillerByte(defs[i].keyType), *plans[i].keys);
+                    plans[i].keys.reset();  // its memory goes to the tags still to come
+                    packed[i].set_value();
                 } catch (...) {
-                    sorted[i].set_exception(std::current_exception());
+                    packed[i].set_exception(std::current_exception());
                 }
             }
         });
@@ -267,17 +271,17 @@ std::unique_ptr<TableIndex> TableIndex::build(std::unique_ptr<File> file, const 
         std::vector<std::jthread>& threads;
         ~StopWorkers() {
             stop = true;
-            threads.clear();  // joins: the plans they sort must outlive them
+            threads.clear();  // joins: what they work on must outlive them
         }
     } stopWorkers{stop, threads};
     std::vector<std::future<void>> ready;
-    for (auto& promise : sorted) ready.push_back(promise.get_future());
-    auto cdx = CdxFile::createSorted(
+    for (auto& promise : packed) ready.push_back(promise.get_future());
+    auto cdx = CdxFile::createPacked(
         std::move(file), defs,
-        [&](std::size_t i) -> const FlatKeys& {
-            if (i > 0) plans[i - 1].keys.reset();  // written: give its memory to the tags still to come
+        [&](std::size_t i) -> CdxLeafLevel& {
+            if (i > 0) leaves[i - 1] = CdxLeafLevel();  // written
             ready[i].get();
-            return *plans[i].keys;
+            return leaves[i];
         },
         codecFor(cipher));
     std::unique_ptr<TableIndex> index(new TableIndex(std::move(cdx), fields, codePage));
