@@ -76,6 +76,9 @@ std::unique_ptr<CdxFile> CdxFile::open(std::unique_ptr<File> file, std::shared_p
     cdx->pager_.readHeader(0, header);
     if ((header[kHeaderOptions] & (kOptionCompact | kOptionCompound)) != (kOptionCompact | kOptionCompound))
         throw Error(ErrorKind::CorruptFile, cdx->path() + ": not a compact compound index");
+    if (CdxPager::halfWritten(header))
+        throw Error(ErrorKind::CorruptFile,
+                    cdx->path() + ": the program stopped before it had written all its changes to the index");
     cdx->directory_ = std::make_unique<CdxTag>(cdx->pager_, 0);
     cdx->loadDirectory();
     return cdx;

@@ -83,6 +83,8 @@ public:
         pager_.flushPending();
         file_->sync();
     }
+    // See CdxPager: for a user who has the file to itself.
+    void setWriteBehind(bool on) { pager_.setWriteBehind(on); }
     // See CdxPager: writes between these stay in memory until endBatch().
     void beginBatch() { pager_.beginBatch(); }
     void endBatch() { pager_.endBatch(); }

@@ -24,6 +24,10 @@ constexpr std::size_t kHeaderOptions = 14;     // option bits below
 constexpr std::size_t kHeaderSignature = 15;   // always 1
 constexpr std::size_t kHeaderSelfSize = 16;    // LE16 1024, LE16 512 at 18 (as other engines write)
 constexpr std::size_t kHeaderPageSize = 18;
+// LE32 kHalfWrittenMark while an exclusive user holds changes in memory
+// (file header only; other engines leave these reserved bytes zero).
+constexpr std::size_t kHeaderHalfWritten = 496;
+constexpr uint32_t kHalfWrittenMark = 0x42575656;  // "VVWB"
 constexpr std::size_t kHeaderDescending = 502;  // LE16, 1 = descending
 constexpr std::size_t kHeaderForStart = 504;    // LE16 pool offset of the FOR text
 constexpr std::size_t kHeaderForLength = 506;   // LE16 including its NUL

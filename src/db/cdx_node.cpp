@@ -50,8 +50,16 @@ CdxLeafLayout CdxLeafLayout::forKeys(std::size_t keyLength, uint32_t maxRecno) {
     return layout;
 }
 
+// Both counts run over every key of a leaf on each change: eight bytes at a time.
 std::size_t cdxTrailCount(std::string_view key, unsigned char filler) {
+    const uint64_t fill = 0x0101010101010101ull * filler;
     std::size_t n = key.size();
+    while (n >= 8) {
+        uint64_t word;
+        std::memcpy(&word, key.data() + n - 8, 8);
+        if (word != fill) break;
+        n -= 8;
+    }
     while (n > 0 && static_cast<unsigned char>(key[n - 1]) == filler) --n;
     return key.size() - n;
 }
@@ -59,20 +67,28 @@ std::size_t cdxTrailCount(std::string_view key, unsigned char filler) {
 std::size_t cdxDupCount(std::string_view previous, std::string_view key, std::size_t trail) {
     const std::size_t limit = key.size() - trail;
     std::size_t n = 0;
+    for (; n + 8 <= limit; n += 8) {
+        uint64_t a, b;
+        std::memcpy(&a, previous.data() + n, 8);
+        std::memcpy(&b, key.data() + n, 8);
+        if (a != b) {
+            if constexpr (std::endian::native == std::endian::little)
+                return n + static_cast<std::size_t>(std::countr_zero(a ^ b)) / 8;
+            break;
+        }
+    }
     while (n < limit && previous[n] == key[n]) ++n;
     return n;
 }
 
 namespace {
 
-[[noreturn]] void corrupt(const std::string& where, const std::string& what) {
-    throw Error(ErrorKind::CorruptFile, where + ": " + what);
-}
+// The caller puts the file and offset in front (decodeCdxNode).
+[[noreturn]] void corrupt(const std::string& what) { throw Error(ErrorKind::CorruptFile, what); }
 
 uint64_t bitMask(unsigned bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
 
-void decodeLeaf(const unsigned char* page, std::size_t count, unsigned char filler, const std::string& where,
-                CdxNode& node) {
+void decodeLeaf(const unsigned char* page, std::size_t count, unsigned char filler, CdxNode& node) {
     const std::size_t kl = node.keyLength;
     const unsigned recnoBits = page[kLeafRecnoBits];
     const unsigned dupBits = page[kLeafDupBits];
@@ -80,9 +96,9 @@ void decodeLeaf(const unsigned char* page, std::size_t count, unsigned char fill
     const unsigned entryBytes = page[kLeafEntryBytes];
     if (entryBytes == 0 || entryBytes > 8 || recnoBits == 0 || recnoBits > 32 || dupBits > 16 || trailBits > 16 ||
         recnoBits + dupBits + trailBits > entryBytes * 8)
-        corrupt(where, "impossible bit widths in a leaf node");
+        corrupt("impossible bit widths in a leaf node");
     const std::size_t entriesEnd = kLeafEntries + count * entryBytes;
-    if (entriesEnd > kPageSize) corrupt(where, "a leaf node claims " + std::to_string(count) + " keys");
+    if (entriesEnd > kPageSize) corrupt("a leaf node claims " + std::to_string(count) + " keys");
 
     node.keys.resize(count * kl);
     node.recnos.resize(count);
@@ -93,24 +109,29 @@ void decodeLeaf(const unsigned char* page, std::size_t count, unsigned char fill
         for (unsigned b = 0; b < entryBytes; ++b) packed |= uint64_t{e[b]} << (8 * b);
         const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
         const std::size_t trail = (packed >> (recnoBits + dupBits)) & bitMask(trailBits);
-        if (dup + trail > kl || (i == 0 && dup != 0)) corrupt(where, "impossible key compression in a leaf node");
+        if (dup + trail > kl || (i == 0 && dup != 0)) corrupt("impossible key compression in a leaf node");
         const std::size_t stored = kl - dup - trail;
-        if (keyEnd < entriesEnd + stored) corrupt(where, "leaf keys overlap the entries");
+        if (keyEnd < entriesEnd + stored) corrupt("leaf keys overlap the entries");
         keyEnd -= stored;
         char* key = node.keys.data() + i * kl;
         if (dup) std::memcpy(key, key - kl, dup);
         std::memcpy(key + dup, page + keyEnd, stored);
         std::memset(key + dup + stored, filler, trail);
         node.recnos[i] = static_cast<uint32_t>(packed & bitMask(recnoBits));
-        if (i > 0 && std::memcmp(key - kl, key, kl) > 0) corrupt(where, "leaf keys out of order");
+        // The first dup bytes are the previous key's own: order shows from there on.
+        if (i > 0 && dup < kl) {
+            const auto before = static_cast<unsigned char>(key[dup - kl]), now = static_cast<unsigned char>(key[dup]);
+            if (now < before || (now == before && std::memcmp(key + dup - kl, key + dup, kl - dup) > 0))
+                corrupt("leaf keys out of order");
+        }
     }
 }
 
-void decodeInterior(const unsigned char* page, std::size_t count, const std::string& where, CdxNode& node) {
+void decodeInterior(const unsigned char* page, std::size_t count, CdxNode& node) {
     const std::size_t kl = node.keyLength;
-    if (count == 0) corrupt(where, "an interior node without keys");
+    if (count == 0) corrupt("an interior node without keys");
     if (kInteriorEntries + count * (kl + 8) > kPageSize)
-        corrupt(where, "an interior node claims " + std::to_string(count) + " keys");
+        corrupt("an interior node claims " + std::to_string(count) + " keys");
     node.keys.resize(count * kl);
     node.recnos.resize(count);
     node.children.resize(count);
@@ -119,20 +140,24 @@ void decodeInterior(const unsigned char* page, std::size_t count, const std::str
         std::memcpy(node.keys.data() + i * kl, e, kl);
         node.recnos[i] = readBe32(e + kl);
         node.children[i] = readBe32(e + kl + 4);
-        if (i > 0 && node.key(i - 1) > node.key(i)) corrupt(where, "interior keys out of order");
+        if (i > 0 && node.key(i - 1) > node.key(i)) corrupt("interior keys out of order");
     }
 }
 
-void encodeLeaf(const CdxNode& node, unsigned char filler, unsigned char* page) {
+// False, with the page left partly written, when the entries do not fit.
+bool encodeLeaf(const CdxNode& node, unsigned char filler, unsigned char* page) {
     const std::size_t kl = node.keyLength;
     const uint32_t maxRecno = node.count() ? *std::max_element(node.recnos.begin(), node.recnos.end()) : 0;
     const CdxLeafLayout layout = CdxLeafLayout::forKeys(kl, maxRecno);
+    const std::size_t entriesEnd = kLeafEntries + node.count() * layout.entryBytes;
+    if (entriesEnd > kPageSize) return false;
     std::size_t keyEnd = kPageSize;
     for (std::size_t i = 0; i < node.count(); ++i) {
         const std::string_view key = node.key(i);
         const std::size_t trail = cdxTrailCount(key, filler);
         const std::size_t dup = i == 0 ? 0 : cdxDupCount(node.key(i - 1), key, trail);
         const std::size_t stored = kl - dup - trail;
+        if (keyEnd - entriesEnd < stored) return false;
         keyEnd -= stored;
         std::memcpy(page + keyEnd, key.data() + dup, stored);
         const uint64_t packed = uint64_t{node.recnos[i]} | (uint64_t{dup} << layout.recnoBits) |
@@ -149,23 +174,33 @@ void encodeLeaf(const CdxNode& node, unsigned char filler, unsigned char* page) 
     page[kLeafDupBits] = static_cast<unsigned char>(layout.countBits);
     page[kLeafTrailBits] = static_cast<unsigned char>(layout.countBits);
     page[kLeafEntryBytes] = static_cast<unsigned char>(layout.entryBytes);
+    return true;
 }
 
 }  // namespace
 
-CdxNode decodeCdxNode(const unsigned char* page, std::size_t keyLength, unsigned char filler,
-                      const std::string& where) {
-    CdxNode node;
+void decodeCdxNodeInto(const unsigned char* page, std::size_t keyLength, unsigned char filler, CdxNode& node) {
     node.attributes = readLe16(page + kNodeAttributes);
-    if (node.attributes > (kAttributeRoot | kAttributeLeaf)) corrupt(where, "not an index node");
+    if (node.attributes > (kAttributeRoot | kAttributeLeaf)) corrupt("not an index node");
     node.left = readLe32(page + kNodeLeft);
     node.right = readLe32(page + kNodeRight);
     node.keyLength = keyLength;
     const std::size_t count = readLe16(page + kNodeCount);
+    node.children.clear();
     if (node.isLeaf())
-        decodeLeaf(page, count, filler, where, node);
+        decodeLeaf(page, count, filler, node);
     else
-        decodeInterior(page, count, where, node);
+        decodeInterior(page, count, node);
+}
+
+CdxNode decodeCdxNode(const unsigned char* page, std::size_t keyLength, unsigned char filler,
+                      const std::string& where) {
+    CdxNode node;
+    try {
+        decodeCdxNodeInto(page, keyLength, filler, node);
+    } catch (const Error& e) {
+        throw Error(ErrorKind::CorruptFile, where + ": " + e.what());
+    }
     return node;
 }
 
@@ -190,16 +225,14 @@ bool cdxNodeFits(const CdxNode& node, unsigned char filler) {
                          : node.count() <= cdxInteriorCapacity(node.keyLength);
 }
 
-void encodeCdxNode(const CdxNode& node, unsigned char filler, unsigned char* page) {
+bool encodeCdxNodeIfFits(const CdxNode& node, unsigned char filler, unsigned char* page) {
+    if (!node.isLeaf() && node.count() > cdxInteriorCapacity(node.keyLength)) return false;
     std::memset(page, 0, kPageSize);
     writeLe16(page + kNodeAttributes, node.attributes);
     writeLe16(page + kNodeCount, static_cast<uint16_t>(node.count()));
     writeLe32(page + kNodeLeft, node.left);
     writeLe32(page + kNodeRight, node.right);
-    if (node.isLeaf()) {
-        encodeLeaf(node, filler, page);
-        return;
-    }
+    if (node.isLeaf()) return encodeLeaf(node, filler, page);
     const std::size_t kl = node.keyLength;
     for (std::size_t i = 0; i < node.count(); ++i) {
         unsigned char* e = page + kInteriorEntries + i * (kl + 8);
@@ -207,6 +240,13 @@ void encodeCdxNode(const CdxNode& node, unsigned char filler, unsigned char* pag
         writeBe32(e + kl, node.recnos[i]);
         writeBe32(e + kl + 4, node.children[i]);
     }
+    return true;
+}
+
+void encodeCdxNode(const CdxNode& node, unsigned char filler, unsigned char* page) {
+    if (!encodeCdxNodeIfFits(node, filler, page))
+        throw Error(ErrorKind::InvalidArgument, "an index node of " + std::to_string(node.count()) +
+                                                    " keys does not fit in one page");
 }
 
 }  // namespace vv::db

@@ -56,6 +56,9 @@ std::size_t cdxDupCount(std::string_view previous, std::string_view key, std::si
 // with `where` (file and offset) in the message.
 CdxNode decodeCdxNode(const unsigned char* page, std::size_t keyLength, unsigned char filler,
                       const std::string& where);
+// The same into an existing node, reusing its memory; the CorruptFile
+// message says what is wrong but not where.
+void decodeCdxNodeInto(const unsigned char* page, std::size_t keyLength, unsigned char filler, CdxNode& node);
 
 // Bytes that entries [begin, end) of a leaf take when packed, header included.
 std::size_t cdxLeafBytes(const CdxNode& node, std::size_t begin, std::size_t end, unsigned char filler);
@@ -64,7 +67,10 @@ std::size_t cdxInteriorCapacity(std::size_t keyLength);
 // True when the whole node fits in one page.
 bool cdxNodeFits(const CdxNode& node, unsigned char filler);
 
-// Packs a node that fits (check cdxNodeFits first) into a zeroed page.
+// Packs a node into a page; false, with the page's contents undefined, when
+// it does not fit. One pass: cheaper than cdxNodeFits followed by encoding.
+bool encodeCdxNodeIfFits(const CdxNode& node, unsigned char filler, unsigned char* page);
+// Packs a node that fits; InvalidArgument when it does not.
 void encodeCdxNode(const CdxNode& node, unsigned char filler, unsigned char* page);
 
 }  // namespace vv::db

@@ -1,5 +1,6 @@
 #include "db/cdx_pager.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -23,6 +24,14 @@ std::string hex(uint32_t offset) {
 
 CdxPager::CdxPager(File& file, std::shared_ptr<const CdxPageCodec> codec) : file_(file), codec_(std::move(codec)) {
     invalidate();
+}
+
+CdxPager::~CdxPager() {
+    try {
+        flushPending();
+    } catch (...) {
+        // A destructor must not throw; the mark on disk tells the next user.
+    }
 }
 
 std::string CdxPager::where(uint32_t offset) const { return file_.path() + ": node at " + hex(offset); }
@@ -63,28 +72,53 @@ void CdxPager::decode(uint32_t offset, unsigned char* page) const {
     if (codec_) codec_->decode(offset, page, kPageSize);
 }
 
+void CdxPager::evict() {
+    // Drop about half, in no particular order: cheap, and what is hot now
+    // comes back at once. Pages not yet in the file stay.
+    std::size_t drop = cache_.size() / 2;
+    for (auto it = cache_.begin(); it != cache_.end() && drop > 0;) {
+        if (it->second.dirty) {
+            ++it;
+            continue;
+        }
+        it = cache_.erase(it);
+        --drop;
+    }
+}
+
 CdxPager::Cached& CdxPager::slot(uint32_t offset) {
-    // Dropping everything is crude but cheap, and the few upper-level nodes come back at once.
-    if (cache_.size() >= kCacheLimit && !cache_.count(offset)) cache_.clear();
+    if (cache_.size() >= kCacheLimit && !cache_.count(offset)) evict();
     return cache_[offset];
 }
 
 CdxPager::Cached& CdxPager::fetch(uint32_t offset, bool header) {
     if (!header && offset < kHeaderSize) corrupt(offset, "a node pointer into the file header");
     if (auto it = cache_.find(offset); it != cache_.end()) return it->second;
-    if (auto it = pending_.find(offset); it != pending_.end()) {
-        const Page page = it->second;
-        Cached& cached = slot(offset);
-        cached.page = page;
-        return cached;
-    }
     checkOffset(offset, kPageSize);
-    Page page;
-    file_.readExact(offset, page.data(), kPageSize);
-    decode(offset, page.data());
-    Cached& cached = slot(offset);
-    cached.page = page;
-    return cached;
+    readAround(offset);
+    return cache_.at(offset);
+}
+
+void CdxPager::readAround(uint32_t offset) {
+    // One read brings the neighbouring pages of the same 4 KB block too: a
+    // tag's leaves lie side by side after a build, and a read costs the same.
+    constexpr uint64_t kBlock = 8 * kPageSize;
+    const uint64_t start = offset / kBlock * kBlock;
+    const uint64_t end = std::min(start + kBlock, size_ / kPageSize * kPageSize);
+    if (cache_.size() + kBlock / kPageSize > kCacheLimit) evict();  // not while filling
+    unsigned char block[kBlock];
+    // Pages allocated but still in memory lie past the file's end: read what is there.
+    const std::size_t got = file_.readAt(start, block, end - start);
+    if (got < offset - start + kPageSize) corrupt(offset, "a page pointer past the end of the file");
+    for (uint64_t at = start; at + kPageSize <= start + got; at += kPageSize) {
+        const auto page = static_cast<uint32_t>(at);
+        if (page != offset && cache_.count(page)) continue;  // ours may be newer than the file's
+        unsigned char* bytes = block + (at - start);
+        decode(page, bytes);
+        Cached& cached = cache_[page];
+        std::copy(bytes, bytes + kPageSize, cached.page.begin());
+        cached.node.reset();
+    }
 }
 
 CdxPager::Page CdxPager::read(uint32_t offset) { return fetch(offset).page; }
@@ -95,35 +129,50 @@ void CdxPager::forget(uint32_t offset, std::size_t pages) {
     for (std::size_t i = 0; i < pages; ++i) cache_.erase(offset + static_cast<uint32_t>(i * kPageSize));
 }
 
+void CdxPager::decodePage(const Page& page, uint32_t offset, std::size_t keyLength, unsigned char filler,
+                          CdxNode& node) const {
+    try {
+        decodeCdxNodeInto(page.data(), keyLength, filler, node);
+    } catch (const Error& e) {
+        throw Error(ErrorKind::CorruptFile, where(offset) + ": " + e.what());
+    }
+}
+
+void CdxPager::decodeInto(uint32_t offset, std::size_t keyLength, unsigned char filler, CdxNode& node) {
+    decodePage(fetch(offset).page, offset, keyLength, filler, node);
+}
+
 std::shared_ptr<const CdxNode> CdxPager::node(uint32_t offset, std::size_t keyLength, unsigned char filler) {
     Cached& cached = fetch(offset);
     if (!cached.node || cached.node->keyLength != keyLength || cached.filler != filler) {
-        cached.node =
-            std::make_shared<const CdxNode>(decodeCdxNode(cached.page.data(), keyLength, filler, where(offset)));
+        auto node = std::make_shared<CdxNode>();
+        decodePage(cached.page, offset, keyLength, filler, *node);
+        cached.node = std::move(node);
         cached.filler = filler;
     }
     return cached.node;
 }
 
-void CdxPager::write(uint32_t offset, const Page& page) {
-    if (batch_) {
-        pending_[offset] = page;
-        grown(offset + uint64_t{kPageSize});
-        Cached& cached = slot(offset);
-        cached.page = page;
-        cached.node.reset();
-        ++generation_;
-        return;
+CdxPager::Cached& CdxPager::store(uint32_t offset, const Page& page) {
+    if (writeBehind_ && !marked_) markHalfWritten();
+    grown(offset + uint64_t{kPageSize});
+    ++generation_;
+    Cached& cached = slot(offset);
+    cached.page = page;
+    cached.node.reset();
+    if (offset == 0 && marked_) writeLe32(cached.page.data() + kHeaderHalfWritten, kHalfWrittenMark);
+    if (batch_ || writeBehind_) {
+        if (!cached.dirty) dirty_.push_back(offset);
+        cached.dirty = true;
+        return cached;
     }
     Page stored = page;
     encode(offset, stored.data());
     file_.writeAt(offset, stored.data(), kPageSize);
-    grown(offset + uint64_t{kPageSize});
-    Cached& cached = slot(offset);
-    cached.page = page;
-    cached.node.reset();
-    ++generation_;
+    return cached;
 }
+
+void CdxPager::write(uint32_t offset, const Page& page) { store(offset, page); }
 
 void CdxPager::readHeader(uint32_t offset, unsigned char* header) {
     checkOffset(offset, kHeaderSize);
@@ -171,33 +220,84 @@ void CdxPager::storeFreeList(uint32_t head) {
 }
 
 void CdxPager::beginBatch() {
+    if (writeBehind_ && !marked_) markHalfWritten();
     batch_ = true;
     counted_ = false;
 }
 
 void CdxPager::endBatch() {
-    flushPending();
     batch_ = false;
     counted_ = false;
+    if (!writeBehind_ || dirty_.size() >= kWriteBehindPages) flushPending();
+}
+
+void CdxPager::setWriteBehind(bool on) {
+    if (!on) flushPending();
+    writeBehind_ = on;
+}
+
+bool CdxPager::halfWritten(const unsigned char* headerUnit) {
+    return readLe32(headerUnit + kHeaderHalfWritten) == kHalfWrittenMark;
+}
+
+void CdxPager::markHalfWritten() {
+    Cached& unit = fetch(0, true);
+    writeLe32(unit.page.data() + kHeaderHalfWritten, kHalfWrittenMark);
+    Page stored = unit.page;
+    encode(0, stored.data());
+    file_.writeAt(0, stored.data(), kPageSize);
+    marked_ = true;
 }
 
 void CdxPager::flushPending() {
-    if (pending_.empty()) return;
+    // Outside a batch nothing half done is left once these pages are out.
+    const bool settled = marked_ && !batch_;
+    if (settled) {
+        Cached& unit = fetch(0, true);
+        writeLe32(unit.page.data() + kHeaderHalfWritten, 0);
+        if (!unit.dirty) dirty_.push_back(0);
+        unit.dirty = true;
+    }
+    if (dirty_.empty()) return;
+    std::sort(dirty_.begin(), dirty_.end());
     std::vector<unsigned char> run;
     uint32_t runStart = 0;
     auto writeRunOut = [&] {
         if (!run.empty()) file_.writeAt(runStart, run.data(), run.size());
         run.clear();
     };
-    for (auto& [offset, page] : pending_) {
-        if (!run.empty() && offset != runStart + run.size()) writeRunOut();
+    auto append = [&](uint32_t offset, const Page& page) {
+        run.insert(run.end(), page.begin(), page.end());
+        encode(offset, run.data() + run.size() - kPageSize);
+    };
+    // A short gap of pages we hold unchanged is written along with its
+    // neighbours: one long write costs less than several short ones.
+    auto bridge = [&](uint32_t to) {
+        const uint64_t from = runStart + run.size();
+        if (to < from || to - from > kBridgePages * kPageSize) return false;
+        for (uint64_t at = from; at < to; at += kPageSize)
+            if (!cache_.count(static_cast<uint32_t>(at))) return false;
+        for (uint64_t at = from; at < to; at += kPageSize)
+            append(static_cast<uint32_t>(at), cache_.at(static_cast<uint32_t>(at)).page);
+        return true;
+    };
+    auto add = [&](uint32_t offset) {
+        if (!run.empty() && offset != runStart + run.size() && !bridge(offset)) writeRunOut();
         if (run.empty()) runStart = offset;
-        Page stored = page;
-        encode(offset, stored.data());
-        run.insert(run.end(), stored.begin(), stored.end());
-    }
+        append(offset, cache_.at(offset).page);
+    };
+    // The file header (change counter, free list) goes last, after the
+    // pages it speaks for.
+    const bool header = dirty_.front() == 0;
+    for (std::size_t i = header ? 1 : 0; i < dirty_.size(); ++i) add(dirty_[i]);
     writeRunOut();
-    pending_.clear();
+    if (header) {
+        add(0);
+        writeRunOut();
+    }
+    for (const uint32_t offset : dirty_) cache_.at(offset).dirty = false;
+    dirty_.clear();
+    if (settled) marked_ = false;
 }
 
 void CdxPager::noteChange() {

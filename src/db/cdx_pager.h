@@ -11,10 +11,10 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "db/cdx_format.h"
 #include "db/cdx_node.h"
@@ -29,6 +29,11 @@ public:
     using Page = std::array<unsigned char, cdx::kPageSize>;
 
     CdxPager(File& file, std::shared_ptr<const CdxPageCodec> codec);
+    // Writes what is still held in memory; a failure leaves the file marked
+    // half written (see setWriteBehind).
+    ~CdxPager();
+    CdxPager(const CdxPager&) = delete;
+    CdxPager& operator=(const CdxPager&) = delete;
 
     // The page at `offset`; CorruptFile when it is not page aligned, lies in
     // the file header or runs past the end of the file.
@@ -37,6 +42,9 @@ public:
     // (CorruptFile as decodeCdxNode). Shared and never changed: a write puts
     // a new node in its place.
     std::shared_ptr<const CdxNode> node(uint32_t offset, std::size_t keyLength, unsigned char filler);
+    // The node at `offset` decoded into `node`, reusing its memory: for a
+    // change, which works on its own copy and writes the page back.
+    void decodeInto(uint32_t offset, std::size_t keyLength, unsigned char filler, CdxNode& node);
     void write(uint32_t offset, const Page& page);
     // The first half of a header page (the file header at 0 included).
     Page readHeaderUnit(uint32_t offset);
@@ -57,9 +65,19 @@ public:
     // the file to itself.
     void beginBatch();
     void endBatch();
-    // Writes what a batch holds so far; the batch stays open.
+    // Writes every page held in memory (the file header last); the batch,
+    // if any, stays open.
     void flushPending();
     bool inBatch() const { return batch_; }
+
+    // Write-behind, for a user who has the file to itself: batches stay in
+    // memory after endBatch() until about kWriteBehindPages pages are held,
+    // flushPending() or invalidate(). Meanwhile the file header carries
+    // kHalfWrittenMark on disk, so a program that stops before writing them
+    // leaves an index that says it is incomplete instead of one that is
+    // silently stale.
+    void setWriteBehind(bool on);
+    static bool halfWritten(const unsigned char* headerUnit);
 
     // Adds one to the change counter in the file header, once per change
     // (once per batch).
@@ -91,15 +109,22 @@ private:
         Page page;
         std::shared_ptr<const CdxNode> node;  // decoded on first use
         unsigned char filler = 0;
+        bool dirty = false;  // written in the open batch, not yet in the file
     };
     Cached& fetch(uint32_t offset, bool header = false);
     Cached& slot(uint32_t offset);
+    Cached& store(uint32_t offset, const Page& page);
+    void evict();
+    void readAround(uint32_t offset);
+    void decodePage(const Page& page, uint32_t offset, std::size_t keyLength, unsigned char filler,
+                    CdxNode& node) const;
+    void markHalfWritten();
 
-    // Up to about 40 MB per open index (page and decoded node): enough to
-    // hold the working set of a million-record tag, so random seeks read
-    // the disk once per leaf and not once per seek. Another process's write
-    // empties it anyway.
-    static constexpr std::size_t kCacheLimit = 32768;
+    // Pages (with their decoded nodes) kept per open index, about 1 KB
+    // each: enough for every page of a million-record table's ten tags, so
+    // scattered inserts and seeks do not go back to the file for each leaf.
+    // Another process's write empties it anyway.
+    static constexpr std::size_t kCacheLimit = 131072;
 
     File& file_;
     std::shared_ptr<const CdxPageCodec> codec_;
@@ -111,7 +136,11 @@ private:
     uint64_t generation_ = 0;
     bool batch_ = false;
     bool counted_ = false;                // the counter moved in this batch
-    std::map<uint32_t, Page> pending_;    // plain pages written in this batch
+    std::vector<uint32_t> dirty_;         // cached pages not yet in the file
+    bool writeBehind_ = false;
+    bool marked_ = false;                 // kHalfWrittenMark is on disk
+    static constexpr std::size_t kWriteBehindPages = 32768;
+    static constexpr std::size_t kBridgePages = 8;
 };
 
 }  // namespace vv::db

@@ -104,9 +104,9 @@ public:
 
 private:
     struct Step {
-        uint32_t offset;
-        CdxNode node;
-        std::size_t slot;
+        uint32_t offset = 0;
+        CdxNode node;  // this change's own copy
+        std::size_t slot = 0;
     };
     using Path = std::vector<Step>;
 
@@ -119,7 +119,8 @@ private:
     bool moveLeft(Position& pos);
     std::size_t stepLimit() const;
 
-    Path pathTo(std::string_view key, uint32_t recno);
+    // Fills path_ from the root down to the leaf where (key, recno) belongs.
+    void pathTo(std::string_view key, uint32_t recno);
     void store(Path& path, std::size_t level);
     void updateSeparator(Path& path, std::size_t level);
     std::vector<std::size_t> splitPoints(const CdxNode& node) const;
@@ -139,6 +140,7 @@ private:
     uint32_t root_ = 0;
     CdxKeyType keyType_ = CdxKeyType::Character;
     bool present_ = true;
+    Path path_;  // reused by every change, so its nodes keep their memory
 };
 
 }  // namespace vv::db

@@ -15,12 +15,15 @@ namespace vv::db {
 
 using namespace cdx;
 
-CdxTag::Path CdxTag::pathTo(std::string_view key, uint32_t recno) {
-    Path path;
+void CdxTag::pathTo(std::string_view key, uint32_t recno) {
     uint32_t offset = root_;
     for (std::size_t depth = 0;; ++depth) {
         if (depth == kMaxDepth) pager_.corrupt(offset, "a tree deeper than " + std::to_string(kMaxDepth) + " levels");
-        CdxNode node = *readNode(offset);
+        if (path_.size() == depth) path_.emplace_back();
+        Step& step = path_[depth];
+        step.offset = offset;
+        pager_.decodeInto(offset, keyLength_, filler(), step.node);
+        const CdxNode& node = step.node;
         std::size_t lo = 0, hi = node.count();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
@@ -28,26 +31,25 @@ CdxTag::Path CdxTag::pathTo(std::string_view key, uint32_t recno) {
             if (c > 0 || (c == 0 && node.recnos[mid] >= recno)) hi = mid; else lo = mid + 1;
         }
         if (node.isLeaf()) {
-            path.push_back({offset, std::move(node), lo});
-            return path;
+            step.slot = lo;
+            path_.resize(depth + 1);
+            return;
         }
         // Past every separator: the entry belongs at the end of the last child.
-        const std::size_t slot = std::min(lo, node.count() - 1);
-        const uint32_t child = node.children[slot];
-        path.push_back({offset, std::move(node), slot});
-        offset = child;
+        step.slot = std::min(lo, node.count() - 1);
+        offset = node.children[step.slot];
     }
 }
 
 bool CdxTag::insert(std::string_view key, uint32_t recno) {
     checkPresent();
     checkKey(key);
-    Path path = pathTo(key, recno);
-    Step& leaf = path.back();
+    pathTo(key, recno);
+    Step& leaf = path_.back();
     if (leaf.slot < leaf.node.count() && leaf.node.key(leaf.slot) == key && leaf.node.recnos[leaf.slot] == recno)
         return false;
     leaf.node.insert(leaf.slot, key, recno);
-    store(path, path.size() - 1);
+    store(path_, path_.size() - 1);
     pager_.noteChange();
     return true;
 }
@@ -55,12 +57,12 @@ bool CdxTag::insert(std::string_view key, uint32_t recno) {
 bool CdxTag::remove(std::string_view key, uint32_t recno) {
     checkPresent();
     checkKey(key);
-    Path path = pathTo(key, recno);
-    Step& leaf = path.back();
+    pathTo(key, recno);
+    Step& leaf = path_.back();
     if (leaf.slot == leaf.node.count() || leaf.node.key(leaf.slot) != key || leaf.node.recnos[leaf.slot] != recno)
         return false;
     leaf.node.erase(leaf.slot);
-    store(path, path.size() - 1);
+    store(path_, path_.size() - 1);
     collapseRoot();
     pager_.noteChange();
     return true;
@@ -139,13 +141,15 @@ void CdxTag::store(Path& path, std::size_t level) {
         store(path, level - 1);
         return;
     }
-    const std::vector<std::size_t> points = splitPoints(node);
-    if (points.size() == 2) {
-        writeNode(step.offset, node);
+    CdxPager::Page page;
+    if (encodeCdxNodeIfFits(node, filler(), page.data())) {
+        // The usual case: the node still fits its page.
+        pager_.write(step.offset, page);
         if (level > 0) updateSeparator(path, level);
         return;
     }
 
+    const std::vector<std::size_t> points = splitPoints(node);
     std::vector<CdxNode> parts;
     std::vector<uint32_t> offsets{step.offset};
     for (std::size_t j = 0; j + 1 < points.size(); ++j) {

@@ -85,6 +85,8 @@ public:
     // After our own writes: remembers the file's state as ours.
     void noteOwnWrites();
     void sync() { cdx_->sync(); }
+    // Changes stay in memory between posts until sync() (an exclusive user only).
+    void setWriteBehind(bool on) { cdx_->setWriteBehind(on); }
 
 private:
     TableIndex(std::unique_ptr<CdxFile> cdx, const FieldList& fields, const CodePage& codePage);

@@ -56,6 +56,7 @@ void Table::openIndex() {
     try {
         index_ = TableIndex::open(fs_->open(*path, options_.readOnly ? OpenMode::ReadOnly : OpenMode::ReadWrite),
                                   header_.fields, *codePage_, cipher_ ? &*cipher_ : nullptr);
+        if (options_.exclusive && !options_.readOnly) index_->setWriteBehind(true);
     } catch (const Error& e) {
         indexProblem_ = "The index file " + path->substr(path->find_last_of('/') + 1) + " of " + name_ +
                         " is damaged (" + e.what() + ")" + kRebuildHint;
@@ -483,7 +484,7 @@ void Table::indexAfterPost(uint32_t recno, bool inserted) {
     {
         IndexLock lock(*this, LockType::Exclusive);
         index_->update(recno, inserted ? nullptr : original_.data(), record_.data(), this);
-        index_->noteOwnWrites();
+        if (!options_.exclusive) index_->noteOwnWrites();  // nobody else writes to an exclusive user's file
     }
     // The record may have moved in the order: find it again on the next move.
     if (orderCdx_) cursor_ = std::make_unique<CdxCursor>(*orderCdx_);
