@@ -193,3 +193,51 @@ TEST_F(MultiProcessTest, ExclusiveOpenWaitsForEveryoneElse) {
 }
 
 }  // namespace
+
+// An exclusive user keeps index pages in memory between posts. One that is
+// killed before writing them must leave an index that says so, never one
+// that silently lacks its last records; one that closes leaves a whole index.
+TEST_F(MultiProcessTest, ExclusiveWriterKilledLeavesAnIndexThatSaysSo) {
+    {
+        auto t = Table::open(dir.str(), "LOG.DBF", {.exclusive = true});
+        t->rebuildIndex({{"SEQ", "SEQ", false, {}}});
+    }
+    for (const bool killed : {true, false}) {
+        SCOPED_TRACE(killed ? "killed" : "closed");
+        Signal posted;
+        const pid_t child = spawn([&] {
+            auto t = Table::open(dir.str(), "LOG.DBF", {.exclusive = true});
+            for (int i = 0; i < 200; ++i) {
+                t->append();
+                t->setInt("SEQ", i);
+                t->post();
+            }
+            if (!killed) return;
+            posted.raise();
+            pause();  // until killed: nothing after the last post reaches the index
+        });
+        if (killed) {
+            posted.wait();
+            kill(child, SIGKILL);
+            EXPECT_EQ(waitFor(child), 128 + SIGKILL);
+        } else {
+            EXPECT_EQ(waitFor(child), 0);
+        }
+        auto t = Table::open(dir.str(), "LOG.DBF");
+        if (killed) {
+            try {
+                t->setIndexName("SEQ");
+                FAIL() << "the half-written index was used";
+            } catch (const Error& e) {
+                EXPECT_NE(std::string(e.what()).find("\"Index Files\""), std::string::npos) << e.what();
+            }
+            t->close();
+            t = Table::open(dir.str(), "LOG.DBF", {.exclusive = true});
+            t->rebuildIndex({{"SEQ", "SEQ", false, {}}});
+        } else {
+            EXPECT_TRUE(t->verifyIndex().empty());
+            t->setIndexName("SEQ");
+            EXPECT_EQ(t->recordCount(), 401u);
+        }
+    }
+}
