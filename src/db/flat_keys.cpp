@@ -1,6 +1,8 @@
 #include "db/flat_keys.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace vv::db {
 
@@ -19,6 +21,31 @@ void FlatKeys::sort() {
     sorted_ = true;
 }
 
+// Least significant byte first, each pass stable, so items that agree on all
+// 8 bytes stay in position order, as they came. Bytes every item shares take
+// no pass.
+void FlatKeys::radixSort(Item* items, std::size_t n) {
+    std::array<std::array<uint32_t, 256>, 8> counts{};
+    for (std::size_t i = 0; i < n; ++i)
+        for (unsigned b = 0; b < 8; ++b) ++counts[b][(items[i].prefix >> (8 * b)) & 0xFF];
+    LargeBlock spare;
+    Item* from = items;
+    Item* to = nullptr;
+    for (unsigned b = 0; b < 8; ++b) {
+        std::array<uint32_t, 256>& count = counts[b];
+        if (std::find(count.begin(), count.end(), n) != count.end()) continue;
+        if (!to) {
+            spare = LargeBlock(n * sizeof(Item));
+            to = spare.as<Item>();
+        }
+        uint32_t next = 0;
+        for (uint32_t& c : count) next += std::exchange(c, next);
+        for (std::size_t i = 0; i < n; ++i) to[count[(from[i].prefix >> (8 * b)) & 0xFF]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != items) std::copy(from, from + n, items);
+}
+
 // Items [begin, end) agree on key bytes [0, from). Sorting by (8 more key bytes, position) and then each run that agrees on
 // those bytes by the next 8 orders them by (key, position) without ever
 // comparing whole keys.
@@ -31,9 +58,13 @@ void FlatKeys::sortRange(std::size_t begin, std::size_t end, std::size_t from) {
         for (std::size_t b = 0; b < take; ++b) prefix |= uint64_t{key[b]} << (56 - 8 * b);
         items[i].prefix = prefix;
     }
-    std::sort(items + begin, items + end, [](const Item& a, const Item& b) {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : a.position < b.position;
-    });
+    if (end - begin >= kRadixMin) {
+        radixSort(items + begin, end - begin);
+    } else {
+        std::sort(items + begin, items + end, [](const Item& a, const Item& b) {
+            return a.prefix != b.prefix ? a.prefix < b.prefix : a.position < b.position;
+        });
+    }
     from += take;
     if (from >= length_) return;
     for (std::size_t run = begin; run < end;) {

@@ -71,6 +71,8 @@ private:
 
     void addChunk();
     void sortRange(std::size_t begin, std::size_t end, std::size_t from);
+    static void radixSort(Item* items, std::size_t n);
+    static constexpr std::size_t kRadixMin = 2048;  // below this, comparisons cost less than passes
     void noteShared(const char* key) {
         if (count_ == 0) {
             shared_ = length_;

@@ -42,7 +42,7 @@ TEST(FlatKeys, SortsByKeyThenByTheOrderAdded) {
         {"all keys equal", 12, 3000, " ", "", 0},
         {"one long shared prefix", 40, 3000, "xy", "ACCOUNT NUMBER 0000000", 6},
         {"keys differing only past 16 bytes", 30, 2500, "ab", "", 30},
-        {"unsigned bytes", 9, 2000, high, "", 9},
+        {"unsigned bytes", 9, 2500, high, "", 9},
         {"more keys than several chunks", 16, 20000, "0123", "K", 8},
         {"one key", 5, 1, "Q", "", 5},
         {"no keys", 5, 0, "Q", "", 5},
