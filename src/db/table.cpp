@@ -311,10 +311,10 @@ uint32_t Table::seekVisible(uint32_t from, int step) {
     return 0;
 }
 
-void Table::setCurrent(uint32_t recno) {
+void Table::setCurrent(uint32_t recno, const unsigned char* loaded) {
     recno_ = recno;
     // In a tag's order records come one by one from all over the file.
-    const unsigned char* rec = orderCdx_ ? orderedRecord(recno) : windowRecord(recno, true);
+    const unsigned char* rec = loaded ? loaded : orderCdx_ ? orderedRecord(recno) : windowRecord(recno, true);
     if (!rec) throw Error(ErrorKind::CorruptFile, name_ + " has no record " + std::to_string(recno));
     record_.assign(rec, rec + header_.recordLength);
 }

@@ -241,7 +241,8 @@ private:
     bool visible(uint32_t recno, const unsigned char* record) const;
     // Finds the next visible record from `from` stepping by `step`; 0 when none.
     uint32_t seekVisible(uint32_t from, int step);
-    void setCurrent(uint32_t recno);
+    // Makes `recno` current; `loaded` is its bytes when they were just read.
+    void setCurrent(uint32_t recno, const unsigned char* loaded = nullptr);
     void leaveEmpty();
 
     std::vector<unsigned char> blankRecord() const;
@@ -285,6 +286,7 @@ private:
     RecordScan physicalScan();
     const unsigned char* orderedRecord(uint32_t recno);
     uint32_t orderedVisible(bool forward, bool advance);
+    const unsigned char* visibleRecord_ = nullptr;  // the record orderedVisible() last accepted
     bool inRange(std::string_view key) const;
     enum class CursorPlace { OnCurrent, Beyond, Nowhere };
     CursorPlace positionCursor();

@@ -246,7 +246,10 @@ uint32_t Table::orderedVisible(bool forward, bool advance) {
         if (!inRange(cursor_->key())) return 0;
         const uint32_t r = cursor_->recno();
         const unsigned char* rec = orderedRecord(r);
-        if (rec && visible(r, rec)) return r;
+        if (rec && visible(r, rec)) {
+            visibleRecord_ = rec;
+            return r;
+        }
     }
     return 0;
 }
@@ -269,7 +272,7 @@ void Table::orderedFirst() {
     const bool found = range_ ? cursor_->seek(*range_) == CdxSeekResult::Found : cursor_->first();
     const uint32_t r = found ? orderedVisible(true, false) : 0;
     if (r == 0) return leaveEmpty();
-    setCurrent(r);
+    setCurrent(r, visibleRecord_);
     bof_ = true;
     eof_ = false;
 }
@@ -295,7 +298,7 @@ void Table::orderedLast() {
     }
     const uint32_t r = found ? orderedVisible(false, false) : 0;
     if (r == 0) return leaveEmpty();
-    setCurrent(r);
+    setCurrent(r, visibleRecord_);
     eof_ = true;
     bof_ = false;
 }
@@ -316,7 +319,7 @@ void Table::orderedStep(bool forward) {
         (forward ? eof_ : bof_) = true;
         return;
     }
-    setCurrent(r);
+    setCurrent(r, visibleRecord_);
 }
 
 uint32_t Table::orderedNeighbour() {
@@ -379,7 +382,7 @@ bool Table::seek(const std::vector<std::string>& valuesUtf8) {
         const unsigned char* rec = orderedRecord(r);
         if (!rec || !inRange(probe.key()) || !visible(r, rec)) continue;
         *cursor_ = probe;
-        setCurrent(r);
+        setCurrent(r, rec);
         eof_ = bof_ = false;
         return true;
     }
