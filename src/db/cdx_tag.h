@@ -75,10 +75,6 @@ public:
     void load();
     // Writes a tag header for a tree whose root is at `root`.
     static void writeHeader(CdxPager& pager, uint32_t offset, const CdxTagDef& def, uint32_t root);
-    // Writes the tree of `entries` (sorted, unique) in new pages at the end of
-    // the file; returns its root.
-    static uint32_t buildTree(CdxPager& pager, std::size_t keyLength, unsigned char filler,
-                              const std::vector<CdxEntry>& entries);
 
     void setName(std::string name) { name_ = std::move(name); }
     void setPresent(bool present) { present_ = present; }

@@ -197,7 +197,8 @@ void Table::rebuildIndex(const std::vector<IndexTagSpec>& specs) {
         try {
             index_ = TableIndex::build(fs_->open(path, OpenMode::CreateTruncate), header_.fields, *codePage_,
                                        cipher_ ? &*cipher_ : nullptr, specs, physicalScan(), this);
-                index_->sync();
+            index_->sync();
+            if (!options_.readOnly) index_->setWriteBehind(true);  // the rebuild is exclusive
         } catch (...) {
             index_.reset();
             if (fs_->exists(path)) fs_->remove(path);
