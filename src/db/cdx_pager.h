@@ -38,6 +38,8 @@ public:
     // The page at `offset`; CorruptFile when it is not page aligned, lies in
     // the file header or runs past the end of the file.
     Page read(uint32_t offset);
+    // The bytes of that page, valid until the next call on this pager.
+    const unsigned char* bytes(uint32_t offset) { return fetch(offset).page.data(); }
     // The node at `offset`, decoded with the tag's key length and filler
     // (CorruptFile as decodeCdxNode). Shared and never changed: a write puts
     // a new node in its place.

@@ -101,8 +101,18 @@ public:
 private:
     struct Step {
         uint32_t offset = 0;
-        CdxNode node;  // this change's own copy
+        std::shared_ptr<const CdxNode> shared;  // the cached node, until it must change
+        CdxNode node;                           // this change's own copy otherwise
         std::size_t slot = 0;
+
+        const CdxNode& current() const { return shared ? *shared : node; }
+        CdxNode& own() {
+            if (shared) {
+                node = *shared;
+                shared.reset();
+            }
+            return node;
+        }
     };
     using Path = std::vector<Step>;
 

@@ -22,8 +22,15 @@ void CdxTag::pathTo(std::string_view key, uint32_t recno) {
         if (path_.size() == depth) path_.emplace_back();
         Step& step = path_[depth];
         step.offset = offset;
-        pager_.decodeInto(offset, keyLength_, filler(), step.node);
-        const CdxNode& node = step.node;
+        // Leaves are decoded into the path, as they are about to change;
+        // interior nodes rarely change, so the cached ones are borrowed.
+        if (readLe16(pager_.bytes(offset) + kNodeAttributes) & kAttributeLeaf) {
+            step.shared.reset();
+            pager_.decodeInto(offset, keyLength_, filler(), step.node);
+        } else {
+            step.shared = readNode(offset);
+        }
+        const CdxNode& node = step.current();
         std::size_t lo = 0, hi = node.count();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
@@ -115,17 +122,17 @@ void CdxTag::setRoot(uint32_t root) {
 }
 
 void CdxTag::updateSeparator(Path& path, std::size_t level) {
-    const CdxNode& node = path[level].node;
+    const CdxNode& node = path[level].current();
     Step& parent = path[level - 1];
-    if (parent.node.key(parent.slot) == node.lastKey() && parent.node.recnos[parent.slot] == node.recnos.back())
-        return;
-    parent.node.assign(parent.slot, node.lastKey(), node.recnos.back());
+    const CdxNode& above = parent.current();
+    if (above.key(parent.slot) == node.lastKey() && above.recnos[parent.slot] == node.recnos.back()) return;
+    parent.own().assign(parent.slot, node.lastKey(), node.recnos.back());
     store(path, level - 1);
 }
 
 void CdxTag::store(Path& path, std::size_t level) {
     Step& step = path[level];
-    CdxNode& node = step.node;
+    CdxNode& node = step.own();
     if (node.count() == 0) {
         if (level == 0) {
             // The last entry is gone: the tree is one empty root leaf again.
@@ -137,7 +144,7 @@ void CdxTag::store(Path& path, std::size_t level) {
         unlink(node);
         pager_.release(step.offset);
         Step& parent = path[level - 1];
-        parent.node.erase(parent.slot);
+        parent.own().erase(parent.slot);
         store(path, level - 1);
         return;
     }
@@ -176,10 +183,11 @@ void CdxTag::store(Path& path, std::size_t level) {
         setRoot(rootOffset);
         return;
     }
-    Step& parent = path[level - 1];
-    parent.node.assign(parent.slot, parts[0].lastKey(), parts[0].recnos.back());
+    CdxNode& above = path[level - 1].own();
+    const std::size_t slot = path[level - 1].slot;
+    above.assign(slot, parts[0].lastKey(), parts[0].recnos.back());
     for (std::size_t j = 1; j < parts.size(); ++j)
-        parent.node.insert(parent.slot + j, parts[j].lastKey(), parts[j].recnos.back(), offsets[j]);
+        above.insert(slot + j, parts[j].lastKey(), parts[j].recnos.back(), offsets[j]);
     store(path, level - 1);
 }
 
