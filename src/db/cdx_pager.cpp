@@ -73,30 +73,21 @@ void CdxPager::decode(uint32_t offset, unsigned char* page) const {
 }
 
 void CdxPager::evict() {
-    // Drop about half, in no particular order: cheap, and what is hot now
-    // comes back at once. Pages not yet in the file stay.
-    std::size_t drop = cache_.size() / 2;
-    for (auto it = cache_.begin(); it != cache_.end() && drop > 0;) {
-        if (it->second.dirty) {
-            ++it;
-            continue;
-        }
-        it = cache_.erase(it);
-        --drop;
-    }
+    // What is hot now comes back at once; pages not yet in the file stay.
+    cache_.dropHalf();
 }
 
 CdxPager::Cached& CdxPager::slot(uint32_t offset) {
-    if (cache_.size() >= kCacheLimit && !cache_.count(offset)) evict();
-    return cache_[offset];
+    if (cache_.size() >= kCacheLimit && !cache_.find(offset)) evict();
+    return cache_.insert(offset);
 }
 
 CdxPager::Cached& CdxPager::fetch(uint32_t offset, bool header) {
     if (!header && offset < kHeaderSize) corrupt(offset, "a node pointer into the file header");
-    if (auto it = cache_.find(offset); it != cache_.end()) return it->second;
+    if (Cached* cached = cache_.find(offset)) return *cached;
     checkOffset(offset, kPageSize);
     readAround(offset);
-    return cache_.at(offset);
+    return *cache_.find(offset);
 }
 
 void CdxPager::readAround(uint32_t offset) {
@@ -112,10 +103,10 @@ void CdxPager::readAround(uint32_t offset) {
     if (got < offset - start + kPageSize) corrupt(offset, "a page pointer past the end of the file");
     for (uint64_t at = start; at + kPageSize <= start + got; at += kPageSize) {
         const auto page = static_cast<uint32_t>(at);
-        if (page != offset && cache_.count(page)) continue;  // ours may be newer than the file's
+        if (page != offset && cache_.find(page)) continue;  // ours may be newer than the file's
         unsigned char* bytes = block + (at - start);
         decode(page, bytes);
-        Cached& cached = cache_[page];
+        Cached& cached = cache_.insert(page);
         std::copy(bytes, bytes + kPageSize, cached.page.begin());
         cached.node.reset();
     }
@@ -276,15 +267,15 @@ void CdxPager::flushPending() {
         const uint64_t from = runStart + run.size();
         if (to < from || to - from > kBridgePages * kPageSize) return false;
         for (uint64_t at = from; at < to; at += kPageSize)
-            if (!cache_.count(static_cast<uint32_t>(at))) return false;
+            if (!cache_.find(static_cast<uint32_t>(at))) return false;
         for (uint64_t at = from; at < to; at += kPageSize)
-            append(static_cast<uint32_t>(at), cache_.at(static_cast<uint32_t>(at)).page);
+            append(static_cast<uint32_t>(at), cache_.find(static_cast<uint32_t>(at))->page);
         return true;
     };
     auto add = [&](uint32_t offset) {
         if (!run.empty() && offset != runStart + run.size() && !bridge(offset)) writeRunOut();
         if (run.empty()) runStart = offset;
-        append(offset, cache_.at(offset).page);
+        append(offset, cache_.find(offset)->page);
     };
     // The file header (change counter, free list) goes last, after the
     // pages it speaks for.
@@ -295,7 +286,7 @@ void CdxPager::flushPending() {
         add(0);
         writeRunOut();
     }
-    for (const uint32_t offset : dirty_) cache_.at(offset).dirty = false;
+    for (const uint32_t offset : dirty_) cache_.find(offset)->dirty = false;
     dirty_.clear();
     if (settled) marked_ = false;
 }

@@ -13,11 +13,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "db/cdx_format.h"
 #include "db/cdx_node.h"
+#include "db/cdx_page_cache.h"
 #include "db/file_system.h"
 
 namespace vv::db {
@@ -107,12 +107,7 @@ private:
     void encode(uint32_t offset, unsigned char* page) const;
     void decode(uint32_t offset, unsigned char* page) const;
 
-    struct Cached {
-        Page page;
-        std::shared_ptr<const CdxNode> node;  // decoded on first use
-        unsigned char filler = 0;
-        bool dirty = false;  // written in the open batch, not yet in the file
-    };
+    using Cached = CdxCachedPage;
     Cached& fetch(uint32_t offset, bool header = false);
     Cached& slot(uint32_t offset);
     Cached& store(uint32_t offset, const Page& page);
@@ -130,7 +125,7 @@ private:
 
     File& file_;
     std::shared_ptr<const CdxPageCodec> codec_;
-    std::unordered_map<uint32_t, Cached> cache_;
+    CdxPageCache cache_;
     uint64_t size_ = 0;      // known file size; re-read before calling a page missing
     uint64_t end_ = 0;       // where the next appended page goes
     uint32_t freeHead_ = 0;  // first free page, 0 when none
