@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QToolBar>
 #include <QToolButton>
@@ -29,6 +28,7 @@
 #include "shared/error_box.h"
 #include "shared/field_binder.h"
 #include "shared/letter_filler.h"
+#include "shared/letters_menu.h"
 #include "shared/lookup_dialog.h"
 #include "shared/mdi_child.h"
 #include "shared/record_grid.h"
@@ -95,16 +95,8 @@ void TSalesCalls::buildToolbar() {
     addBarButton(QStringLiteral("&Find "), [this] { find(); });
     addBarButton(QStringLiteral("&Print "), [this] { print(); });
     addBarButton(QStringLiteral("&Clipboard  "), [this] { copyContact(); });
-    auto* letters = new QToolButton(mainBar());
-    letters->setText(QStringLiteral("Letters"));
-    letters->setToolTip(QStringLiteral("Letters"));
-    letters->setPopupMode(QToolButton::InstantPopup);
-    lettersMenu_ = new QMenu(letters);
-    letters->setMenu(lettersMenu_);
-    mainBar()->addWidget(letters);
-    connect(lettersMenu_, &QMenu::triggered, this, [this](QAction* action) {
-        shared::runGuarded(this, [&] { openLetter(action->text()); }, windowTitle());
-    });
+    letters_ = std::make_unique<shared::LettersMenu>(this, mainBar(),
+                                                     [this](const QString& letter) { openLetter(letter); });
     addBarSeparator();
     addNavigationButtons();
 }
@@ -339,18 +331,7 @@ void TSalesCalls::openTables() {
     callUnit().reportHeaders = {};
 }
 
-void TSalesCalls::loadLetters() {
-    db::OpenOptions readOnly;
-    readOnly.readOnly = true;
-    auto letters = db::Table::open(shared::settings().DataFolder, "Letters.dbf", readOnly);
-    letters_.clear();
-    lettersMenu_->clear();
-    for (letters->first(); !letters->eof(); letters->next()) {
-        const QString name = QString::fromStdString(letters->getText("FILE_NAME"));
-        letters_.push_back(name);
-        lettersMenu_->addAction(name);
-    }
-}
+void TSalesCalls::loadLetters() { letters_->load(); }
 
 // ---------------------------------------------------------------- entries
 

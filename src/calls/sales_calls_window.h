@@ -14,12 +14,12 @@
 
 #include "calls/call_entry_rules.h"
 #include "calls/call_store.h"
+#include "shared/letters_menu.h"
 #include "shared/record_window.h"
 #include "shared/report_document.h"
 
 class QComboBox;
 class QMdiArea;
-class QMenu;
 class QToolButton;
 
 namespace vv::calls {
@@ -45,7 +45,7 @@ public:
     void printReport(const shared::FilterResult& filter);
 
     // The letter documents named in Letters.dbf, in record order.
-    const std::vector<QString>& letters() const { return letters_; }
+    const std::vector<QString>& letters() const { return letters_->letters(); }
 
     // --- Details page, for the handlers and the tests
     shared::CodeField* fileCode() const { return fileCode_; }
@@ -97,7 +97,7 @@ private:
     std::unique_ptr<CallCodeRules> rules_;
     std::optional<CallStore> store_;
     std::vector<std::pair<std::string, std::string>> copied_;
-    std::vector<QString> letters_;
+    std::unique_ptr<shared::LettersMenu> letters_;
     bool printAddress_ = false;  // as the last print that asked was answered
 
     shared::CodeField* fileCode_ = nullptr;
@@ -115,7 +115,6 @@ private:
     QLineEdit* acctName_ = nullptr;
     QComboBox* salutation_ = nullptr;
     QLabel* label19_ = nullptr;
-    QMenu* lettersMenu_ = nullptr;
 };
 
 // Opens a new sales calls window in `area` with `filter` on its calls (the

@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -29,6 +28,7 @@
 #include "shared/error_box.h"
 #include "shared/field_binder.h"
 #include "shared/letter_filler.h"
+#include "shared/letters_menu.h"
 #include "shared/lookup_dialog.h"
 #include "shared/mdi_child.h"
 #include "shared/record_grid.h"
@@ -109,16 +109,8 @@ void TTraces::buildToolbar() {
     addBarSeparator();
     addBarButton(QStringLiteral("&Find "), [this] { find(); });
     addBarButton(QStringLiteral("&Print "), [this] { print(); });
-    auto* letters = new QToolButton(mainBar());
-    letters->setText(QStringLiteral("Letters"));
-    letters->setToolTip(QStringLiteral("Letters"));
-    letters->setPopupMode(QToolButton::InstantPopup);
-    lettersMenu_ = new QMenu(letters);
-    letters->setMenu(lettersMenu_);
-    mainBar()->addWidget(letters);
-    connect(lettersMenu_, &QMenu::triggered, this, [this](QAction* action) {
-        shared::runGuarded(this, [&] { openLetter(action->text()); }, windowTitle());
-    });
+    letters_ = std::make_unique<shared::LettersMenu>(this, mainBar(),
+                                                     [this](const QString& letter) { openLetter(letter); });
     addBarSeparator();
     addNavigationButtons();
 }
@@ -317,18 +309,7 @@ void TTraces::openTables() {
     shared::TypeKeys(QStringLiteral(" "));
 }
 
-void TTraces::loadLetters() {
-    db::OpenOptions readOnly;
-    readOnly.readOnly = true;
-    auto letters = db::Table::open(shared::settings().DataFolder, "Letters.dbf", readOnly);
-    letters_.clear();
-    lettersMenu_->clear();
-    for (letters->first(); !letters->eof(); letters->next()) {
-        const QString name = QString::fromStdString(letters->getText("FILE_NAME"));
-        letters_.push_back(name);
-        lettersMenu_->addAction(name);
-    }
-}
+void TTraces::loadLetters() { letters_->load(); }
 
 // ---------------------------------------------------------------- entries
 

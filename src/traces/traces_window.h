@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "calls/add_call_form.h"
+#include "shared/letters_menu.h"
 #include "shared/record_window.h"
 #include "shared/report_document.h"
 #include "traces/trace_rules.h"
 
 class QComboBox;
 class QMdiArea;
-class QMenu;
 
 namespace vv::traces {
 
@@ -43,7 +43,7 @@ public:
     void findWith(const shared::FilterResult& filter);
     void printWith(const shared::FilterResult& filter);
 
-    const std::vector<QString>& letters() const { return letters_; }
+    const std::vector<QString>& letters() const { return letters_->letters(); }
 
     // --- Details page, for the handlers and the tests
     shared::CodeField* fileCode() const { return fileCode_; }
@@ -92,7 +92,7 @@ private:
     db::Table* salespeople_ = nullptr;
     std::unique_ptr<TraceCodeRules> rules_;
     std::vector<std::pair<std::string, std::string>> copied_;
-    std::vector<QString> letters_;
+    std::unique_ptr<shared::LettersMenu> letters_;
 
     shared::CodeField* fileCode_ = nullptr;
     shared::CodeField* contact_ = nullptr;
@@ -104,7 +104,6 @@ private:
     QLabel* label12_ = nullptr;
     QLabel* label16_ = nullptr;
     QLabel* account_ = nullptr;
-    QMenu* lettersMenu_ = nullptr;
 };
 
 // OpenTraces: a new traces window in `area` on every open trace, in trace
