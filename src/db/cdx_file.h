@@ -75,6 +75,8 @@ public:
     // remove and new tag adds one (other xBase engines keep it the same way).
     // A caller that remembers it can skip invalidate() while it stays put.
     uint32_t changeCounter() { return pager_.changeCounterOnDisk(); }
+    // The same as left by this object's own writes, without reading the disk.
+    uint32_t ownChangeCounter() { return pager_.changeCounterWritten(); }
 
     const std::string& path() const { return file_->path(); }
     File& file() { return *file_; }

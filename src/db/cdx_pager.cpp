@@ -72,13 +72,8 @@ void CdxPager::decode(uint32_t offset, unsigned char* page) const {
     if (codec_) codec_->decode(offset, page, kPageSize);
 }
 
-void CdxPager::evict() {
-    // What is hot now comes back at once; pages not yet in the file stay.
-    cache_.dropHalf();
-}
-
 CdxPager::Cached& CdxPager::slot(uint32_t offset) {
-    if (cache_.size() >= kCacheLimit && !cache_.find(offset)) evict();
+    if (cache_.size() >= kCacheLimit && !cache_.find(offset)) cache_.dropHalf();
     return cache_.insert(offset);
 }
 
@@ -96,7 +91,7 @@ void CdxPager::readAround(uint32_t offset) {
     constexpr uint64_t kBlock = 8 * kPageSize;
     const uint64_t start = offset / kBlock * kBlock;
     const uint64_t end = std::min(start + kBlock, size_ / kPageSize * kPageSize);
-    if (cache_.size() + kBlock / kPageSize > kCacheLimit) evict();  // not while filling
+    if (cache_.size() + kBlock / kPageSize > kCacheLimit) cache_.dropHalf();  // not while filling
     unsigned char block[kBlock];
     // Pages allocated but still in memory lie past the file's end: read what is there.
     const std::size_t got = file_.readAt(start, block, end - start);
@@ -170,6 +165,11 @@ void CdxPager::readHeader(uint32_t offset, unsigned char* header) {
     file_.readExact(offset, header, kHeaderSize);
     decode(offset, header);
     decode(offset + kPageSize, header + kPageSize);
+    // A unit changed here but not yet written (the file header's counter
+    // and free list) is newer than the file's.
+    for (std::size_t unit = 0; unit < 2; ++unit)
+        if (const Cached* cached = cache_.find(offset + static_cast<uint32_t>(unit * kPageSize)); cached && cached->dirty)
+            std::copy(cached->page.begin(), cached->page.end(), header + unit * kPageSize);
 }
 
 void CdxPager::writeHeader(uint32_t offset, const unsigned char* header) {
@@ -298,6 +298,8 @@ void CdxPager::noteChange() {
     writeLe32(unit.data() + kHeaderCounter, readLe32(unit.data() + kHeaderCounter) + 1);
     write(0, unit);
 }
+
+uint32_t CdxPager::changeCounterWritten() { return readLe32(fetch(0, true).page.data() + kHeaderCounter); }
 
 uint32_t CdxPager::changeCounterOnDisk() {
     Page unit;

@@ -86,6 +86,9 @@ public:
     void noteChange();
     // The change counter as it is on disk now (never from the cache).
     uint32_t changeCounterOnDisk();
+    // The counter as this file object last set it: what the disk says once
+    // the batch is written, while the caller still holds the lock.
+    uint32_t changeCounterWritten();
 
     // Forgets cached pages, the file size and the free list head.
     void invalidate();
@@ -111,7 +114,6 @@ private:
     Cached& fetch(uint32_t offset, bool header = false);
     Cached& slot(uint32_t offset);
     Cached& store(uint32_t offset, const Page& page);
-    void evict();
     void readAround(uint32_t offset);
     void decodePage(const Page& page, uint32_t offset, std::size_t keyLength, unsigned char filler,
                     CdxNode& node) const;

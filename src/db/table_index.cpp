@@ -379,6 +379,6 @@ void TableIndex::catchUp() {
     counter_ = now;
 }
 
-void TableIndex::noteOwnWrites() { counter_ = cdx_->changeCounter(); }
+void TableIndex::noteOwnWrites() { counter_ = cdx_->ownChangeCounter(); }
 
 }  // namespace vv::db
