@@ -285,8 +285,9 @@ private:
     TableIndex::Tag& orderTag();
     RecordScan physicalScan();
     const unsigned char* orderedRecord(uint32_t recno);
-    uint32_t orderedVisible(bool forward, bool advance);
-    const unsigned char* visibleRecord_ = nullptr;  // the record orderedVisible() last accepted
+    // The next record the order, range, filter and deleted switch let
+    // through (0: none); `record` gets its bytes, valid until the next read.
+    uint32_t orderedVisible(bool forward, bool advance, const unsigned char** record = nullptr);
     bool inRange(std::string_view key) const;
     enum class CursorPlace { OnCurrent, Beyond, Nowhere };
     CursorPlace positionCursor();

@@ -240,7 +240,7 @@ const unsigned char* Table::orderedRecord(uint32_t recno) {
     return scratch_.data();
 }
 
-uint32_t Table::orderedVisible(bool forward, bool advance) {
+uint32_t Table::orderedVisible(bool forward, bool advance, const unsigned char** record) {
     bool ok = cursor_->valid();
     if (ok && advance) ok = forward ? cursor_->next() : cursor_->prior();
     for (; ok; ok = forward ? cursor_->next() : cursor_->prior()) {
@@ -248,7 +248,7 @@ uint32_t Table::orderedVisible(bool forward, bool advance) {
         const uint32_t r = cursor_->recno();
         const unsigned char* rec = orderedRecord(r);
         if (rec && visible(r, rec)) {
-            visibleRecord_ = rec;
+            if (record) *record = rec;
             return r;
         }
     }
@@ -271,9 +271,10 @@ void Table::orderedFirst() {
     IndexLock lock(*this, LockType::Shared);
     reloadRecordCount();
     const bool found = range_ ? cursor_->seek(*range_) == CdxSeekResult::Found : cursor_->first();
-    const uint32_t r = found ? orderedVisible(true, false) : 0;
+    const unsigned char* rec = nullptr;
+    const uint32_t r = found ? orderedVisible(true, false, &rec) : 0;
     if (r == 0) return leaveEmpty();
-    setCurrent(r, visibleRecord_);
+    setCurrent(r, rec);
     bof_ = true;
     eof_ = false;
 }
@@ -297,9 +298,10 @@ void Table::orderedLast() {
             found = cursor_->find(key, recno);
         }
     }
-    const uint32_t r = found ? orderedVisible(false, false) : 0;
+    const unsigned char* rec = nullptr;
+    const uint32_t r = found ? orderedVisible(false, false, &rec) : 0;
     if (r == 0) return leaveEmpty();
-    setCurrent(r, visibleRecord_);
+    setCurrent(r, rec);
     eof_ = true;
     bof_ = false;
 }
@@ -307,11 +309,12 @@ void Table::orderedLast() {
 void Table::orderedStep(bool forward) {
     IndexLock lock(*this, LockType::Shared);
     uint32_t r = 0;
+    const unsigned char* rec = nullptr;
     switch (positionCursor()) {
-    case CursorPlace::OnCurrent: r = orderedVisible(forward, true); break;
-    case CursorPlace::Beyond: r = orderedVisible(forward, !forward); break;
+    case CursorPlace::OnCurrent: r = orderedVisible(forward, true, &rec); break;
+    case CursorPlace::Beyond: r = orderedVisible(forward, !forward, &rec); break;
     case CursorPlace::Nowhere:
-        r = !forward && cursor_->last() ? orderedVisible(false, false) : 0;
+        r = !forward && cursor_->last() ? orderedVisible(false, false, &rec) : 0;
         break;
     }
     if (forward) bof_ = false;
@@ -320,7 +323,7 @@ void Table::orderedStep(bool forward) {
         (forward ? eof_ : bof_) = true;
         return;
     }
-    setCurrent(r, visibleRecord_);
+    setCurrent(r, rec);
 }
 
 uint32_t Table::orderedNeighbour() {
