@@ -225,6 +225,85 @@ bool cdxNodeFits(const CdxNode& node, unsigned char filler) {
                          : node.count() <= cdxInteriorCapacity(node.keyLength);
 }
 
+bool cdxLeafInsertInPlace(unsigned char* page, const CdxNode& node, std::size_t slot, unsigned char filler) {
+    const std::size_t kl = node.keyLength, count = node.count();
+    if (!node.isLeaf() || slot >= count || readLe16(page + kNodeCount) + std::size_t{1} != count) return false;
+    const unsigned recnoBits = page[kLeafRecnoBits], dupBits = page[kLeafDupBits], trailBits = page[kLeafTrailBits];
+    const std::size_t entryBytes = page[kLeafEntryBytes];
+    if (entryBytes == 0 || entryBytes > 8 || recnoBits + dupBits + trailBits > entryBytes * 8) return false;
+    if (node.recnos[slot] > bitMask(recnoBits)) return false;  // needs a wider layout
+
+    const std::size_t oldCount = count - 1;
+    const std::size_t free = readLe16(page + kLeafFreeSpace);
+    const std::size_t lowest = kLeafEntries + oldCount * entryBytes + free;  // first key byte in use
+    if (lowest > kPageSize) return false;
+    auto unpack = [&](std::size_t i) {
+        uint64_t packed = 0;
+        const unsigned char* e = page + kLeafEntries + i * entryBytes;
+        for (std::size_t b = 0; b < entryBytes; ++b) packed |= uint64_t{e[b]} << (8 * b);
+        return packed;
+    };
+    // A count that cannot be (kPageSize + 1) stops the walk below.
+    auto storedOf = [&](uint64_t packed) {
+        const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
+        const std::size_t trail = (packed >> (recnoBits + dupBits)) & bitMask(trailBits);
+        return dup + trail > kl ? kPageSize + 1 : kl - dup - trail;
+    };
+    // The key bytes of the entries in front of the slot end here; the entry
+    // now behind the new one was stored below them, relative to the one before.
+    std::size_t top = kPageSize;
+    for (std::size_t i = 0; i < slot; ++i) {
+        const std::size_t stored = storedOf(unpack(i));
+        if (stored > top - lowest) return false;
+        top -= stored;
+    }
+    const std::size_t oldStored = slot < oldCount ? storedOf(unpack(slot)) : 0;
+    if (oldStored > top - lowest) return false;
+
+    struct Entry {
+        std::size_t dup, trail, stored;
+    };
+    auto entryAt = [&](std::size_t i) {
+        Entry e;
+        const std::string_view key = node.key(i);
+        e.trail = cdxTrailCount(key, filler);
+        e.dup = i == 0 ? 0 : cdxDupCount(node.key(i - 1), key, e.trail);
+        e.stored = kl - e.dup - e.trail;
+        return e;
+    };
+    const Entry added = entryAt(slot);
+    const Entry next = slot + 1 < count ? entryAt(slot + 1) : Entry{0, 0, 0};
+    if (added.dup > bitMask(dupBits) || added.trail > bitMask(trailBits) || next.dup > bitMask(dupBits) ||
+        next.trail > bitMask(trailBits))
+        return false;
+    const auto keyGrowth = static_cast<std::ptrdiff_t>(added.stored + next.stored) - static_cast<std::ptrdiff_t>(oldStored);
+    if (static_cast<std::ptrdiff_t>(free) < static_cast<std::ptrdiff_t>(entryBytes) + keyGrowth) return false;
+
+    // The keys behind move first: their new place lies above the grown
+    // entries, so moving the entries afterwards cannot overwrite them.
+    const std::size_t rest = top - oldStored - lowest;
+    const std::size_t newLowest = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(lowest) - keyGrowth);
+    std::memmove(page + newLowest, page + lowest, rest);
+    if (newLowest > lowest) std::memset(page + lowest, 0, newLowest - lowest);
+    std::memcpy(page + top - added.stored, node.key(slot).data() + added.dup, added.stored);
+    if (slot + 1 < count)
+        std::memcpy(page + top - added.stored - next.stored, node.key(slot + 1).data() + next.dup, next.stored);
+
+    unsigned char* entries = page + kLeafEntries;
+    std::memmove(entries + (slot + 1) * entryBytes, entries + slot * entryBytes, (oldCount - slot) * entryBytes);
+    auto pack = [&](std::size_t i, const Entry& e) {
+        const uint64_t packed = uint64_t{node.recnos[i]} | (uint64_t{e.dup} << recnoBits) |
+                                (uint64_t{e.trail} << (recnoBits + dupBits));
+        for (std::size_t b = 0; b < entryBytes; ++b)
+            entries[i * entryBytes + b] = static_cast<unsigned char>(packed >> (8 * b));
+    };
+    pack(slot, added);
+    if (slot + 1 < count) pack(slot + 1, next);
+    writeLe16(page + kNodeCount, static_cast<uint16_t>(count));
+    writeLe16(page + kLeafFreeSpace, static_cast<uint16_t>(newLowest - kLeafEntries - count * entryBytes));
+    return true;
+}
+
 bool encodeCdxNodeIfFits(const CdxNode& node, unsigned char filler, unsigned char* page) {
     if (!node.isLeaf() && node.count() > cdxInteriorCapacity(node.keyLength)) return false;
     std::memset(page, 0, kPageSize);

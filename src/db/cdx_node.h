@@ -69,6 +69,13 @@ bool cdxNodeFits(const CdxNode& node, unsigned char filler);
 
 // Packs a node into a page; false, with the page's contents undefined, when
 // it does not fit. One pass: cheaper than cdxNodeFits followed by encoding.
+// Writes entry `slot` of `node`, a leaf as it is after that one insert, into
+// `page`, the leaf's bytes from before it: the entries in front keep their
+// bytes, those behind only move. False, with the page unchanged, when the
+// entry needs a wider layout or more room than the page has left; then the
+// leaf is encoded afresh.
+bool cdxLeafInsertInPlace(unsigned char* page, const CdxNode& node, std::size_t slot, unsigned char filler);
+
 bool encodeCdxNodeIfFits(const CdxNode& node, unsigned char filler, unsigned char* page);
 // Packs a node that fits; InvalidArgument when it does not.
 void encodeCdxNode(const CdxNode& node, unsigned char filler, unsigned char* page);

@@ -56,7 +56,17 @@ bool CdxTag::insert(std::string_view key, uint32_t recno) {
     if (leaf.slot < leaf.node.count() && leaf.node.key(leaf.slot) == key && leaf.node.recnos[leaf.slot] == recno)
         return false;
     leaf.node.insert(leaf.slot, key, recno);
-    store(path_, path_.size() - 1);
+    // Most inserts fit the leaf: splice the entry into its bytes rather
+    // than encoding every entry again.
+    CdxPager::Page page;
+    const unsigned char* before = pager_.bytes(leaf.offset);
+    std::copy(before, before + kPageSize, page.begin());
+    if (cdxLeafInsertInPlace(page.data(), leaf.node, leaf.slot, filler())) {
+        pager_.write(leaf.offset, page);
+        if (path_.size() > 1) updateSeparator(path_, path_.size() - 1);
+    } else {
+        store(path_, path_.size() - 1);
+    }
     pager_.noteChange();
     return true;
 }

@@ -100,6 +100,72 @@ TEST(CdxNode, DuplicateCountStopsAtTheKeysOwnFiller) {
     EXPECT_EQ(cdxTrailCount(std::string("\x80\0\0", 3), '\0'), 2u);
 }
 
+CdxNode leafOf(std::size_t keyLength, const std::vector<std::pair<std::string, uint32_t>>& entries) {
+    CdxNode node;
+    node.attributes = vv::db::cdx::kAttributeLeaf;
+    node.keyLength = keyLength;
+    for (const auto& [key, recno] : entries) node.insert(node.count(), key, recno);
+    return node;
+}
+
+TEST(CdxNode, InsertInPlaceGivesTheLeafAFreshEncodingWould) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, uint32_t>> before;
+        std::string key;
+        uint32_t recno;
+    };
+    const Case cases[] = {
+        {"into an empty leaf", {}, "BAKER ", 9},
+        {"in front", {{"BAKER ", 3}, {"BROWN ", 2}}, "ADAMS ", 7},
+        {"between keys that share a prefix", {{"BAKER ", 3}, {"BROWN ", 2}}, "BAKERS", 1},
+        {"at the end", {{"BAKER ", 3}, {"BROWN ", 2}}, "CLARK ", 4},
+        {"an equal key, higher record", {{"BAKER ", 3}, {"BAKER ", 9}}, "BAKER ", 5},
+        // The successor shared the old key's blanks: the keys behind move up.
+        {"blanks shared with the successor", {{"AB    ", 1}, {"AB   X", 2}, {"AC    ", 3}}, "AB  ", 4},
+        {"all blanks", {{"A     ", 1}}, "      ", 2},
+    };
+    for (const Case& c : cases) {
+        CdxNode node = leafOf(6, c.before);
+        unsigned char page[512];
+        encodeCdxNode(node, ' ', page);
+        const std::string key = (c.key + "      ").substr(0, 6);
+        std::size_t slot = 0;
+        while (slot < node.count() && (node.key(slot) < key || (node.key(slot) == key && node.recnos[slot] < c.recno)))
+            ++slot;
+        node.insert(slot, key, c.recno);
+        ASSERT_TRUE(cdxLeafInsertInPlace(page, node, slot, ' ')) << c.what;
+        const CdxNode back = decodeCdxNode(page, 6, ' ', c.what);
+        EXPECT_EQ(back.keys, node.keys) << c.what;
+        EXPECT_EQ(back.recnos, node.recnos) << c.what;
+        unsigned char fresh[512];
+        encodeCdxNode(node, ' ', fresh);
+        EXPECT_TRUE(std::equal(page, page + 512, fresh)) << c.what << ": not the bytes a fresh encoding gives";
+    }
+}
+
+TEST(CdxNode, InsertInPlaceRefusesWhatNeedsAFreshEncodingAndLeavesThePage) {
+    // A full leaf: no room for one more entry.
+    CdxNode full = leafOf(6, {});
+    for (uint32_t i = 0; cdxNodeFits(full, ' '); ++i) full.insert(full.count(), "K" + std::to_string(10000 + i), i + 1);
+    full.erase(full.count() - 1);
+    unsigned char page[512];
+    encodeCdxNode(full, ' ', page);
+    unsigned char copy[512];
+    std::memcpy(copy, page, 512);
+    full.insert(0, "A00000", 1);
+    EXPECT_FALSE(cdxLeafInsertInPlace(page, full, 0, ' '));
+    EXPECT_TRUE(std::equal(page, page + 512, copy));
+
+    // A record number past the leaf's record bits.
+    CdxNode small = leafOf(6, {{"BAKER ", 3}});
+    encodeCdxNode(small, ' ', page);
+    std::memcpy(copy, page, 512);
+    small.insert(1, "BROWN ", 0x01000000);
+    EXPECT_FALSE(cdxLeafInsertInPlace(page, small, 1, ' '));
+    EXPECT_TRUE(std::equal(page, page + 512, copy));
+}
+
 TEST(CdxKey, NumericKeysSortAsNumbers) {
     const double values[] = {-1e300, -12.5, -1.0, -1e-300, 0.0, 1e-300, 0.15, 1.0, 2.0, 399.77, 1e300};
     for (std::size_t i = 0; i + 1 < std::size(values); ++i)
