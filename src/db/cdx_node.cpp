@@ -225,15 +225,71 @@ bool cdxNodeFits(const CdxNode& node, unsigned char filler) {
                          : node.count() <= cdxInteriorCapacity(node.keyLength);
 }
 
-bool cdxLeafInsertInPlace(unsigned char* page, const CdxNode& node, std::size_t slot, unsigned char filler) {
-    const std::size_t kl = node.keyLength, count = node.count();
-    if (!node.isLeaf() || slot >= count || readLe16(page + kNodeCount) + std::size_t{1} != count) return false;
+bool scanCdxLeaf(const unsigned char* page, std::size_t keyLength, unsigned char filler, std::string_view key,
+                 uint32_t recno, CdxLeafPlace& place) {
+    const std::size_t kl = keyLength, count = readLe16(page + kNodeCount);
+    const unsigned recnoBits = page[kLeafRecnoBits], dupBits = page[kLeafDupBits], trailBits = page[kLeafTrailBits];
+    const std::size_t entryBytes = page[kLeafEntryBytes];
+    if (!(readLe16(page + kNodeAttributes) & kAttributeLeaf) || key.size() != kl || entryBytes == 0 ||
+        entryBytes > 8 || recnoBits == 0 || recnoBits > 32 || recnoBits + dupBits + trailBits > entryBytes * 8 ||
+        kLeafEntries + count * entryBytes > kPageSize)
+        return false;
+    place.count = count;
+    place.found = false;
+    // Two key buffers in turn: the entry read now and the one before it.
+    place.previous.resize(kl);
+    place.next.resize(kl);
+    char* current = place.next.data();
+    char* before = place.previous.data();
+    std::size_t keyEnd = kPageSize;
+    const std::size_t entriesEnd = kLeafEntries + count * entryBytes;
+    std::size_t same = 0;  // bytes the key before has in common with the sought key
+    for (std::size_t i = 0; i < count; ++i) {
+        uint64_t packed = 0;
+        const unsigned char* e = page + kLeafEntries + i * entryBytes;
+        for (std::size_t b = 0; b < entryBytes; ++b) packed |= uint64_t{e[b]} << (8 * b);
+        const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
+        const std::size_t trail = (packed >> (recnoBits + dupBits)) & bitMask(trailBits);
+        if (dup + trail > kl || (i == 0 && dup != 0)) return false;
+        const std::size_t stored = kl - dup - trail;
+        if (keyEnd < entriesEnd + stored) return false;
+        keyEnd -= stored;
+        if (dup) std::memcpy(current, before, dup);
+        std::memcpy(current + dup, page + keyEnd, stored);
+        std::memset(current + dup + stored, filler, trail);
+        const auto entryRecno = static_cast<uint32_t>(packed & bitMask(recnoBits));
+        // This key equals the one before for dup bytes, and that one the
+        // sought key for `same` bytes: the comparison starts past both.
+        same = std::min(dup, same);
+        same += cdxDupCount(std::string_view(current + same, kl - same), key.substr(same), 0);
+        const int c = same == kl ? 0
+                                 : static_cast<unsigned char>(current[same]) < static_cast<unsigned char>(key[same]) ? -1
+                                                                                                                     : 1;
+        if (c > 0 || (c == 0 && entryRecno >= recno)) {
+            place.slot = i;
+            place.found = c == 0 && entryRecno == recno;
+            if (current != place.next.data()) place.previous.swap(place.next);
+            if (i == 0) place.previous.clear();
+            return true;
+        }
+        std::swap(current, before);
+    }
+    place.slot = count;
+    if (before != place.previous.data()) place.previous.swap(place.next);
+    if (count == 0) place.previous.clear();
+    place.next.clear();
+    return true;
+}
+
+bool cdxLeafInsertInPlace(unsigned char* page, const CdxLeafPlace& place, std::string_view key, uint32_t recno,
+                          unsigned char filler) {
+    const std::size_t kl = key.size(), slot = place.slot, oldCount = place.count;
+    if (readLe16(page + kNodeCount) != oldCount || slot > oldCount) return false;
     const unsigned recnoBits = page[kLeafRecnoBits], dupBits = page[kLeafDupBits], trailBits = page[kLeafTrailBits];
     const std::size_t entryBytes = page[kLeafEntryBytes];
     if (entryBytes == 0 || entryBytes > 8 || recnoBits + dupBits + trailBits > entryBytes * 8) return false;
-    if (node.recnos[slot] > bitMask(recnoBits)) return false;  // needs a wider layout
+    if (recno > bitMask(recnoBits)) return false;  // needs a wider layout
 
-    const std::size_t oldCount = count - 1;
     const std::size_t free = readLe16(page + kLeafFreeSpace);
     const std::size_t lowest = kLeafEntries + oldCount * entryBytes + free;  // first key byte in use
     if (lowest > kPageSize) return false;
@@ -261,18 +317,17 @@ bool cdxLeafInsertInPlace(unsigned char* page, const CdxNode& node, std::size_t 
     if (oldStored > top - lowest) return false;
 
     struct Entry {
-        std::size_t dup, trail, stored;
+        std::size_t dup = 0, trail = 0, stored = 0;
     };
-    auto entryAt = [&](std::size_t i) {
+    auto entryOf = [&](std::string_view previous, std::string_view k) {
         Entry e;
-        const std::string_view key = node.key(i);
-        e.trail = cdxTrailCount(key, filler);
-        e.dup = i == 0 ? 0 : cdxDupCount(node.key(i - 1), key, e.trail);
+        e.trail = cdxTrailCount(k, filler);
+        e.dup = previous.empty() ? 0 : cdxDupCount(previous, k, e.trail);
         e.stored = kl - e.dup - e.trail;
         return e;
     };
-    const Entry added = entryAt(slot);
-    const Entry next = slot + 1 < count ? entryAt(slot + 1) : Entry{0, 0, 0};
+    const Entry added = entryOf(slot == 0 ? std::string_view() : std::string_view(place.previous), key);
+    const Entry next = slot < oldCount ? entryOf(key, place.next) : Entry{};
     if (added.dup > bitMask(dupBits) || added.trail > bitMask(trailBits) || next.dup > bitMask(dupBits) ||
         next.trail > bitMask(trailBits))
         return false;
@@ -285,22 +340,21 @@ bool cdxLeafInsertInPlace(unsigned char* page, const CdxNode& node, std::size_t 
     const std::size_t newLowest = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(lowest) - keyGrowth);
     std::memmove(page + newLowest, page + lowest, rest);
     if (newLowest > lowest) std::memset(page + lowest, 0, newLowest - lowest);
-    std::memcpy(page + top - added.stored, node.key(slot).data() + added.dup, added.stored);
-    if (slot + 1 < count)
-        std::memcpy(page + top - added.stored - next.stored, node.key(slot + 1).data() + next.dup, next.stored);
+    std::memcpy(page + top - added.stored, key.data() + added.dup, added.stored);
+    if (slot < oldCount) std::memcpy(page + top - added.stored - next.stored, place.next.data() + next.dup, next.stored);
 
     unsigned char* entries = page + kLeafEntries;
     std::memmove(entries + (slot + 1) * entryBytes, entries + slot * entryBytes, (oldCount - slot) * entryBytes);
-    auto pack = [&](std::size_t i, const Entry& e) {
-        const uint64_t packed = uint64_t{node.recnos[i]} | (uint64_t{e.dup} << recnoBits) |
-                                (uint64_t{e.trail} << (recnoBits + dupBits));
+    auto pack = [&](std::size_t i, uint64_t entryRecno, const Entry& e) {
+        const uint64_t packed = entryRecno | (uint64_t{e.dup} << recnoBits) | (uint64_t{e.trail} << (recnoBits + dupBits));
         for (std::size_t b = 0; b < entryBytes; ++b)
             entries[i * entryBytes + b] = static_cast<unsigned char>(packed >> (8 * b));
     };
-    pack(slot, added);
-    if (slot + 1 < count) pack(slot + 1, next);
-    writeLe16(page + kNodeCount, static_cast<uint16_t>(count));
-    writeLe16(page + kLeafFreeSpace, static_cast<uint16_t>(newLowest - kLeafEntries - count * entryBytes));
+    pack(slot, recno, added);
+    // The entry behind keeps its record number, now one place further on.
+    if (slot < oldCount) pack(slot + 1, unpack(slot + 1) & bitMask(recnoBits), next);
+    writeLe16(page + kNodeCount, static_cast<uint16_t>(oldCount + 1));
+    writeLe16(page + kLeafFreeSpace, static_cast<uint16_t>(newLowest - kLeafEntries - (oldCount + 1) * entryBytes));
     return true;
 }
 

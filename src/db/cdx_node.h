@@ -69,12 +69,27 @@ bool cdxNodeFits(const CdxNode& node, unsigned char filler);
 
 // Packs a node into a page; false, with the page's contents undefined, when
 // it does not fit. One pass: cheaper than cdxNodeFits followed by encoding.
-// Writes entry `slot` of `node`, a leaf as it is after that one insert, into
-// `page`, the leaf's bytes from before it: the entries in front keep their
-// bytes, those behind only move. False, with the page unchanged, when the
-// entry needs a wider layout or more room than the page has left; then the
-// leaf is encoded afresh.
-bool cdxLeafInsertInPlace(unsigned char* page, const CdxNode& node, std::size_t slot, unsigned char filler);
+// Where (key, recno) belongs in a leaf page, found by walking its packed
+// entries without building the node: the first entry not before it, whether
+// it is that entry, and the keys on either side (empty at the leaf's ends).
+struct CdxLeafPlace {
+    std::size_t slot = 0;
+    std::size_t count = 0;  // entries in the leaf
+    bool found = false;
+    std::string previous;
+    std::string next;
+};
+// False when the page is not a plausible leaf; decoding it says what is wrong.
+bool scanCdxLeaf(const unsigned char* page, std::size_t keyLength, unsigned char filler, std::string_view key,
+                 uint32_t recno, CdxLeafPlace& place);
+
+// Writes (key, recno) into `page` at the place scanCdxLeaf found: the entries
+// in front keep their bytes, those behind only move, the one right behind
+// is stored again against the new key. False, with the page unchanged, when
+// the entry needs a wider layout or more room than the page has left; then
+// the leaf is encoded afresh.
+bool cdxLeafInsertInPlace(unsigned char* page, const CdxLeafPlace& place, std::string_view key, uint32_t recno,
+                          unsigned char filler);
 
 bool encodeCdxNodeIfFits(const CdxNode& node, unsigned char filler, unsigned char* page);
 // Packs a node that fits; InvalidArgument when it does not.

@@ -125,10 +125,12 @@ private:
     bool moveLeft(Position& pos);
     std::size_t stepLimit() const;
 
-    // Fills path_ from the root down to the leaf where (key, recno) belongs.
-    void pathTo(std::string_view key, uint32_t recno);
+    // Fills path_ from the root down to the leaf where (key, recno) belongs;
+    // the leaf itself is decoded only when asked.
+    void pathTo(std::string_view key, uint32_t recno, bool decodeLeaf);
     void store(Path& path, std::size_t level);
     void updateSeparator(Path& path, std::size_t level);
+    void updateSeparator(Path& path, std::size_t level, std::string_view lastKey, uint32_t lastRecno);
     std::vector<std::size_t> splitPoints(const CdxNode& node) const;
     void patchLink(uint32_t offset, std::size_t field, uint32_t value);
     void unlink(const CdxNode& node);
@@ -146,7 +148,8 @@ private:
     uint32_t root_ = 0;
     CdxKeyType keyType_ = CdxKeyType::Character;
     bool present_ = true;
-    Path path_;  // reused by every change, so its nodes keep their memory
+    Path path_;          // reused by every change, so its nodes keep their memory
+    CdxLeafPlace place_;  // likewise
 };
 
 }  // namespace vv::db

@@ -15,7 +15,7 @@ namespace vv::db {
 
 using namespace cdx;
 
-void CdxTag::pathTo(std::string_view key, uint32_t recno) {
+void CdxTag::pathTo(std::string_view key, uint32_t recno, bool decodeLeaf) {
     uint32_t offset = root_;
     for (std::size_t depth = 0;; ++depth) {
         if (depth == kMaxDepth) pager_.corrupt(offset, "a tree deeper than " + std::to_string(kMaxDepth) + " levels");
@@ -26,6 +26,11 @@ void CdxTag::pathTo(std::string_view key, uint32_t recno) {
         // interior nodes rarely change, so the cached ones are borrowed.
         if (readLe16(pager_.bytes(offset) + kNodeAttributes) & kAttributeLeaf) {
             step.shared.reset();
+            if (!decodeLeaf) {
+                step.node.recnos.clear();  // not read: the caller works on the page
+                path_.resize(depth + 1);
+                return;
+            }
             pager_.decodeInto(offset, keyLength_, filler(), step.node);
         } else {
             step.shared = readNode(offset);
@@ -51,22 +56,30 @@ void CdxTag::pathTo(std::string_view key, uint32_t recno) {
 bool CdxTag::insert(std::string_view key, uint32_t recno) {
     checkPresent();
     checkKey(key);
-    pathTo(key, recno);
+    // Most inserts fit their leaf: the entry is spliced into the leaf's
+    // bytes, found without decoding the leaf.
+    pathTo(key, recno, false);
+    const uint32_t leafOffset = path_.back().offset;
+    const unsigned char* bytes = pager_.bytes(leafOffset);
+    if (scanCdxLeaf(bytes, keyLength_, filler(), key, recno, place_)) {
+        if (place_.found) return false;
+        CdxPager::Page page;
+        std::copy(bytes, bytes + kPageSize, page.begin());
+        if (cdxLeafInsertInPlace(page.data(), place_, key, recno, filler())) {
+            pager_.write(leafOffset, page);
+            // A new last entry is the parent's new separator.
+            if (place_.slot == place_.count && path_.size() > 1)
+                updateSeparator(path_, path_.size() - 1, key, recno);
+            pager_.noteChange();
+            return true;
+        }
+    }
+    pathTo(key, recno, true);
     Step& leaf = path_.back();
     if (leaf.slot < leaf.node.count() && leaf.node.key(leaf.slot) == key && leaf.node.recnos[leaf.slot] == recno)
         return false;
     leaf.node.insert(leaf.slot, key, recno);
-    // Most inserts fit the leaf: splice the entry into its bytes rather
-    // than encoding every entry again.
-    CdxPager::Page page;
-    const unsigned char* before = pager_.bytes(leaf.offset);
-    std::copy(before, before + kPageSize, page.begin());
-    if (cdxLeafInsertInPlace(page.data(), leaf.node, leaf.slot, filler())) {
-        pager_.write(leaf.offset, page);
-        if (path_.size() > 1) updateSeparator(path_, path_.size() - 1);
-    } else {
-        store(path_, path_.size() - 1);
-    }
+    store(path_, path_.size() - 1);
     pager_.noteChange();
     return true;
 }
@@ -74,7 +87,7 @@ bool CdxTag::insert(std::string_view key, uint32_t recno) {
 bool CdxTag::remove(std::string_view key, uint32_t recno) {
     checkPresent();
     checkKey(key);
-    pathTo(key, recno);
+    pathTo(key, recno, true);
     Step& leaf = path_.back();
     if (leaf.slot == leaf.node.count() || leaf.node.key(leaf.slot) != key || leaf.node.recnos[leaf.slot] != recno)
         return false;
@@ -133,10 +146,14 @@ void CdxTag::setRoot(uint32_t root) {
 
 void CdxTag::updateSeparator(Path& path, std::size_t level) {
     const CdxNode& node = path[level].current();
+    updateSeparator(path, level, node.lastKey(), node.recnos.back());
+}
+
+void CdxTag::updateSeparator(Path& path, std::size_t level, std::string_view lastKey, uint32_t lastRecno) {
     Step& parent = path[level - 1];
     const CdxNode& above = parent.current();
-    if (above.key(parent.slot) == node.lastKey() && above.recnos[parent.slot] == node.recnos.back()) return;
-    parent.own().assign(parent.slot, node.lastKey(), node.recnos.back());
+    if (above.key(parent.slot) == lastKey && above.recnos[parent.slot] == lastRecno) return;
+    parent.own().assign(parent.slot, lastKey, lastRecno);
     store(path, level - 1);
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 
 #include "db/cdx_key.h"
 #include "db/cdx_node.h"
@@ -114,33 +115,70 @@ TEST(CdxNode, InsertInPlaceGivesTheLeafAFreshEncodingWould) {
         std::vector<std::pair<std::string, uint32_t>> before;
         std::string key;
         uint32_t recno;
+        std::size_t slot;
     };
     const Case cases[] = {
-        {"into an empty leaf", {}, "BAKER ", 9},
-        {"in front", {{"BAKER ", 3}, {"BROWN ", 2}}, "ADAMS ", 7},
-        {"between keys that share a prefix", {{"BAKER ", 3}, {"BROWN ", 2}}, "BAKERS", 1},
-        {"at the end", {{"BAKER ", 3}, {"BROWN ", 2}}, "CLARK ", 4},
-        {"an equal key, higher record", {{"BAKER ", 3}, {"BAKER ", 9}}, "BAKER ", 5},
+        {"into an empty leaf", {}, "BAKER ", 9, 0},
+        {"in front", {{"BAKER ", 3}, {"BROWN ", 2}}, "ADAMS ", 7, 0},
+        {"between keys that share a prefix", {{"BAKER ", 3}, {"BROWN ", 2}}, "BAKERS", 1, 1},
+        {"at the end", {{"BAKER ", 3}, {"BROWN ", 2}}, "CLARK ", 4, 2},
+        {"an equal key, between records", {{"BAKER ", 3}, {"BAKER ", 9}}, "BAKER ", 5, 1},
         // The successor shared the old key's blanks: the keys behind move up.
-        {"blanks shared with the successor", {{"AB    ", 1}, {"AB   X", 2}, {"AC    ", 3}}, "AB  ", 4},
-        {"all blanks", {{"A     ", 1}}, "      ", 2},
+        {"blanks shared with the successor", {{"AB    ", 1}, {"AB   X", 2}, {"AC    ", 3}}, "AB    ", 4, 1},
+        {"all blanks", {{"A     ", 1}}, "      ", 2, 0},
     };
     for (const Case& c : cases) {
         CdxNode node = leafOf(6, c.before);
         unsigned char page[512];
         encodeCdxNode(node, ' ', page);
-        const std::string key = (c.key + "      ").substr(0, 6);
-        std::size_t slot = 0;
-        while (slot < node.count() && (node.key(slot) < key || (node.key(slot) == key && node.recnos[slot] < c.recno)))
-            ++slot;
-        node.insert(slot, key, c.recno);
-        ASSERT_TRUE(cdxLeafInsertInPlace(page, node, slot, ' ')) << c.what;
+        CdxLeafPlace place;
+        ASSERT_TRUE(scanCdxLeaf(page, 6, ' ', c.key, c.recno, place)) << c.what;
+        EXPECT_EQ(place.slot, c.slot) << c.what;
+        EXPECT_FALSE(place.found) << c.what;
+        EXPECT_EQ(place.previous, c.slot == 0 ? "" : c.before[c.slot - 1].first) << c.what;
+        EXPECT_EQ(place.next, c.slot == c.before.size() ? "" : c.before[c.slot].first) << c.what;
+
+        ASSERT_TRUE(cdxLeafInsertInPlace(page, place, c.key, c.recno, ' ')) << c.what;
+        node.insert(c.slot, c.key, c.recno);
         const CdxNode back = decodeCdxNode(page, 6, ' ', c.what);
         EXPECT_EQ(back.keys, node.keys) << c.what;
         EXPECT_EQ(back.recnos, node.recnos) << c.what;
         unsigned char fresh[512];
         encodeCdxNode(node, ' ', fresh);
         EXPECT_TRUE(std::equal(page, page + 512, fresh)) << c.what << ": not the bytes a fresh encoding gives";
+
+        // The entry is there now.
+        ASSERT_TRUE(scanCdxLeaf(page, 6, ' ', c.key, c.recno, place)) << c.what;
+        EXPECT_TRUE(place.found) << c.what;
+        EXPECT_EQ(place.slot, c.slot) << c.what;
+    }
+}
+
+TEST(CdxNode, LeafScanFindsThePlaceBinarySearchWould) {
+    // Keys of a small alphabet share long prefixes and trailing blanks, so
+    // the scan's shortcuts over shared bytes are all taken.
+    std::mt19937 rng(11);
+    auto randomKey = [&] {
+        std::string k(6, ' ');
+        const std::size_t used = rng() % 7;
+        for (std::size_t i = 0; i < used; ++i) k[i] = "AB "[rng() % 3];
+        return k;
+    };
+    for (int round = 0; round < 50; ++round) {
+        std::vector<std::pair<std::string, uint32_t>> entries;
+        for (int i = 0; i < 40; ++i) entries.emplace_back(randomKey(), rng() % 50 + 1);
+        std::sort(entries.begin(), entries.end());
+        entries.erase(std::unique(entries.begin(), entries.end()), entries.end());
+        unsigned char page[512];
+        encodeCdxNode(leafOf(6, entries), ' ', page);
+        CdxLeafPlace place;
+        for (int probe = 0; probe < 40; ++probe) {
+            const std::pair<std::string, uint32_t> sought{randomKey(), rng() % 52};
+            const auto at = std::lower_bound(entries.begin(), entries.end(), sought);
+            ASSERT_TRUE(scanCdxLeaf(page, 6, ' ', sought.first, sought.second, place));
+            ASSERT_EQ(place.slot, static_cast<std::size_t>(at - entries.begin())) << "'" << sought.first << "'";
+            EXPECT_EQ(place.found, at != entries.end() && *at == sought);
+        }
     }
 }
 
@@ -153,17 +191,25 @@ TEST(CdxNode, InsertInPlaceRefusesWhatNeedsAFreshEncodingAndLeavesThePage) {
     encodeCdxNode(full, ' ', page);
     unsigned char copy[512];
     std::memcpy(copy, page, 512);
-    full.insert(0, "A00000", 1);
-    EXPECT_FALSE(cdxLeafInsertInPlace(page, full, 0, ' '));
+    CdxLeafPlace place;
+    ASSERT_TRUE(scanCdxLeaf(page, 6, ' ', "A00000", 1, place));
+    EXPECT_FALSE(cdxLeafInsertInPlace(page, place, "A00000", 1, ' '));
     EXPECT_TRUE(std::equal(page, page + 512, copy));
 
     // A record number past the leaf's record bits.
-    CdxNode small = leafOf(6, {{"BAKER ", 3}});
-    encodeCdxNode(small, ' ', page);
+    encodeCdxNode(leafOf(6, {{"BAKER ", 3}}), ' ', page);
     std::memcpy(copy, page, 512);
-    small.insert(1, "BROWN ", 0x01000000);
-    EXPECT_FALSE(cdxLeafInsertInPlace(page, small, 1, ' '));
+    ASSERT_TRUE(scanCdxLeaf(page, 6, ' ', "BROWN ", 0x01000000, place));
+    EXPECT_FALSE(cdxLeafInsertInPlace(page, place, "BROWN ", 0x01000000, ' '));
     EXPECT_TRUE(std::equal(page, page + 512, copy));
+
+    // Not a leaf, or a key of another length: the caller decodes and learns why.
+    EXPECT_FALSE(scanCdxLeaf(page, 6, ' ', "SHORT", 1, place));
+    CdxNode interior;
+    interior.keyLength = 6;
+    interior.insert(0, "BAKER ", 3, 1024);
+    encodeCdxNode(interior, ' ', page);
+    EXPECT_FALSE(scanCdxLeaf(page, 6, ' ', "BAKER ", 3, place));
 }
 
 TEST(CdxKey, NumericKeysSortAsNumbers) {
