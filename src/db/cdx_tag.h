@@ -125,12 +125,13 @@ private:
     bool moveLeft(Position& pos);
     std::size_t stepLimit() const;
 
-    // Fills path_ from the root down to the leaf where (key, recno) belongs;
-    // the leaf itself is decoded only when asked.
-    void pathTo(std::string_view key, uint32_t recno, bool decodeLeaf);
+    // Fills path_ from the root down to the leaf where (key, recno) belongs.
+    void pathTo(std::string_view key, uint32_t recno);
+    // Only that leaf's offset, read off the pages' bytes; kNoPage when a
+    // page on the way is not a plausible node (pathTo then says why).
+    uint32_t leafFor(std::string_view key, uint32_t recno);
     void store(Path& path, std::size_t level);
     void updateSeparator(Path& path, std::size_t level);
-    void updateSeparator(Path& path, std::size_t level, std::string_view lastKey, uint32_t lastRecno);
     std::vector<std::size_t> splitPoints(const CdxNode& node) const;
     void patchLink(uint32_t offset, std::size_t field, uint32_t value);
     void unlink(const CdxNode& node);

@@ -6,6 +6,7 @@
 // New pages are written before anything points at them, so a crash between
 // writes leaves unreachable pages rather than pointers into garbage.
 #include <algorithm>
+#include <cstring>
 
 #include "db/byte_order.h"
 #include "db/cdx_pager.h"
@@ -15,7 +16,31 @@ namespace vv::db {
 
 using namespace cdx;
 
-void CdxTag::pathTo(std::string_view key, uint32_t recno, bool decodeLeaf) {
+uint32_t CdxTag::leafFor(std::string_view key, uint32_t recno) {
+    const std::size_t kl = keyLength_;
+    uint32_t offset = root_;
+    for (std::size_t depth = 0; depth < kMaxDepth; ++depth) {
+        const unsigned char* page = pager_.bytes(offset);
+        const uint16_t attributes = readLe16(page + kNodeAttributes);
+        if (attributes & kAttributeLeaf) return offset;
+        const std::size_t count = readLe16(page + kNodeCount);
+        if (attributes > (kAttributeRoot | kAttributeLeaf) || count == 0 || kInteriorEntries + count * (kl + 8) > kPageSize)
+            return kNoPage;  // decoding it says what is wrong
+        // Entries are the key, then record and child big-endian.
+        std::size_t lo = 0, hi = count;
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            const unsigned char* e = page + kInteriorEntries + mid * (kl + 8);
+            const int c = std::memcmp(e, key.data(), kl);
+            if (c > 0 || (c == 0 && readBe32(e + kl) >= recno)) hi = mid; else lo = mid + 1;
+        }
+        const unsigned char* e = page + kInteriorEntries + std::min(lo, count - 1) * (kl + 8);
+        offset = readBe32(e + kl + 4);
+    }
+    return kNoPage;
+}
+
+void CdxTag::pathTo(std::string_view key, uint32_t recno) {
     uint32_t offset = root_;
     for (std::size_t depth = 0;; ++depth) {
         if (depth == kMaxDepth) pager_.corrupt(offset, "a tree deeper than " + std::to_string(kMaxDepth) + " levels");
@@ -26,11 +51,6 @@ void CdxTag::pathTo(std::string_view key, uint32_t recno, bool decodeLeaf) {
         // interior nodes rarely change, so the cached ones are borrowed.
         if (readLe16(pager_.bytes(offset) + kNodeAttributes) & kAttributeLeaf) {
             step.shared.reset();
-            if (!decodeLeaf) {
-                step.node.recnos.clear();  // not read: the caller works on the page
-                path_.resize(depth + 1);
-                return;
-            }
             pager_.decodeInto(offset, keyLength_, filler(), step.node);
         } else {
             step.shared = readNode(offset);
@@ -56,25 +76,26 @@ void CdxTag::pathTo(std::string_view key, uint32_t recno, bool decodeLeaf) {
 bool CdxTag::insert(std::string_view key, uint32_t recno) {
     checkPresent();
     checkKey(key);
-    // Most inserts fit their leaf: the entry is spliced into the leaf's
-    // bytes, found without decoding the leaf.
-    pathTo(key, recno, false);
-    const uint32_t leafOffset = path_.back().offset;
-    const unsigned char* bytes = pager_.bytes(leafOffset);
-    if (scanCdxLeaf(bytes, keyLength_, filler(), key, recno, place_)) {
+    // Most inserts fit their leaf: the way down reads the pages' bytes, and
+    // the entry is spliced into the leaf's, with no node decoded.
+    const uint32_t leafOffset = leafFor(key, recno);
+    const unsigned char* bytes = leafOffset == kNoPage ? nullptr : pager_.bytes(leafOffset);
+    if (bytes && scanCdxLeaf(bytes, keyLength_, filler(), key, recno, place_)) {
         if (place_.found) return false;
         CdxPager::Page page;
         std::copy(bytes, bytes + kPageSize, page.begin());
         if (cdxLeafInsertInPlace(page.data(), place_, key, recno, filler())) {
             pager_.write(leafOffset, page);
             // A new last entry is the parent's new separator.
-            if (place_.slot == place_.count && path_.size() > 1)
-                updateSeparator(path_, path_.size() - 1, key, recno);
+            if (place_.slot == place_.count && leafOffset != root_) {
+                pathTo(key, recno);
+                updateSeparator(path_, path_.size() - 1);
+            }
             pager_.noteChange();
             return true;
         }
     }
-    pathTo(key, recno, true);
+    pathTo(key, recno);
     Step& leaf = path_.back();
     if (leaf.slot < leaf.node.count() && leaf.node.key(leaf.slot) == key && leaf.node.recnos[leaf.slot] == recno)
         return false;
@@ -87,7 +108,7 @@ bool CdxTag::insert(std::string_view key, uint32_t recno) {
 bool CdxTag::remove(std::string_view key, uint32_t recno) {
     checkPresent();
     checkKey(key);
-    pathTo(key, recno, true);
+    pathTo(key, recno);
     Step& leaf = path_.back();
     if (leaf.slot == leaf.node.count() || leaf.node.key(leaf.slot) != key || leaf.node.recnos[leaf.slot] != recno)
         return false;
@@ -146,14 +167,10 @@ void CdxTag::setRoot(uint32_t root) {
 
 void CdxTag::updateSeparator(Path& path, std::size_t level) {
     const CdxNode& node = path[level].current();
-    updateSeparator(path, level, node.lastKey(), node.recnos.back());
-}
-
-void CdxTag::updateSeparator(Path& path, std::size_t level, std::string_view lastKey, uint32_t lastRecno) {
     Step& parent = path[level - 1];
     const CdxNode& above = parent.current();
-    if (above.key(parent.slot) == lastKey && above.recnos[parent.slot] == lastRecno) return;
-    parent.own().assign(parent.slot, lastKey, lastRecno);
+    if (above.key(parent.slot) == node.lastKey() && above.recnos[parent.slot] == node.recnos.back()) return;
+    parent.own().assign(parent.slot, node.lastKey(), node.recnos.back());
     store(path, level - 1);
 }
 
