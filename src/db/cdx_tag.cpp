@@ -98,26 +98,61 @@ void CdxTag::writeNode(uint32_t offset, const CdxNode& node) {
     pager_.write(offset, page);
 }
 
+namespace {
+
+bool satisfies(CdxTag::Match match, std::string_view entryKey, uint32_t entryRecno, std::string_view key,
+               uint32_t recno) {
+    switch (match) {
+    case CdxTag::Match::Entry: return compareEntry(entryKey, entryRecno, key, recno) >= 0;
+    case CdxTag::Match::PrefixAtLeast: return entryKey.substr(0, key.size()) >= key;
+    case CdxTag::Match::PrefixAbove: return entryKey.substr(0, key.size()) > key;
+    }
+    return false;
+}
+
+}  // namespace
+
+uint32_t CdxTag::leafFor(Match match, std::string_view key, uint32_t recno) {
+    const std::size_t kl = keyLength_;
+    if (match != Match::Entry) key = key.substr(0, kl);
+    uint32_t offset = root_;
+    for (std::size_t depth = 0; depth < kMaxDepth; ++depth) {
+        const unsigned char* page = pager_.bytes(offset);
+        const uint16_t attributes = readLe16(page + kNodeAttributes);
+        if (attributes & kAttributeLeaf) return offset;
+        const std::size_t count = readLe16(page + kNodeCount);
+        if (attributes > (kAttributeRoot | kAttributeLeaf) || count == 0 || kInteriorEntries + count * (kl + 8) > kPageSize)
+            return kNoPage;
+        // Entries are the key, then record and child big-endian.
+        auto entry = [&](std::size_t i) { return page + kInteriorEntries + i * (kl + 8); };
+        std::size_t lo = 0, hi = count;
+        while (lo < hi) {
+            const std::size_t mid = (lo + hi) / 2;
+            const unsigned char* e = entry(mid);
+            if (satisfies(match, {reinterpret_cast<const char*>(e), kl}, readBe32(e + kl), key, recno)) hi = mid;
+            else lo = mid + 1;
+        }
+        offset = readBe32(entry(std::min(lo, count - 1)) + kl + 4);
+    }
+    return kNoPage;
+}
+
 bool CdxTag::lowerBound(Match match, std::string_view key, uint32_t recno, Position& pos) {
     checkPresent();
-    const std::string_view prefix = key.substr(0, keyLength_);
-    auto satisfied = [&](const CdxNode& node, std::size_t i) {
-        switch (match) {
-        case Match::Entry: return compareEntry(node.key(i), node.recnos[i], key, recno) >= 0;
-        case Match::PrefixAtLeast: return node.key(i).substr(0, prefix.size()) >= prefix;
-        case Match::PrefixAbove: return node.key(i).substr(0, prefix.size()) > prefix;
-        }
-        return false;
-    };
+    const std::string_view sought = match == Match::Entry ? key : key.substr(0, keyLength_);
     auto firstSatisfied = [&](const CdxNode& node) {
         std::size_t lo = 0, hi = node.count();
         while (lo < hi) {
             const std::size_t mid = (lo + hi) / 2;
-            if (satisfied(node, mid)) hi = mid; else lo = mid + 1;
+            if (satisfies(match, node.key(mid), node.recnos[mid], sought, recno)) hi = mid; else lo = mid + 1;
         }
         return lo;
     };
-    uint32_t offset = root_;
+    // The way down reads the interior pages' bytes; only the leaf, which the
+    // position keeps, is decoded. A page that is not a plausible node sends
+    // us down through decoded nodes, which say what is wrong.
+    uint32_t offset = leafFor(match, key, recno);
+    if (offset == kNoPage) offset = root_;
     for (std::size_t depth = 0;; ++depth) {
         if (depth == kMaxDepth) pager_.corrupt(offset, "a tree deeper than " + std::to_string(kMaxDepth) + " levels");
         std::shared_ptr<const CdxNode> node = readNode(offset);

@@ -16,30 +16,6 @@ namespace vv::db {
 
 using namespace cdx;
 
-uint32_t CdxTag::leafFor(std::string_view key, uint32_t recno) {
-    const std::size_t kl = keyLength_;
-    uint32_t offset = root_;
-    for (std::size_t depth = 0; depth < kMaxDepth; ++depth) {
-        const unsigned char* page = pager_.bytes(offset);
-        const uint16_t attributes = readLe16(page + kNodeAttributes);
-        if (attributes & kAttributeLeaf) return offset;
-        const std::size_t count = readLe16(page + kNodeCount);
-        if (attributes > (kAttributeRoot | kAttributeLeaf) || count == 0 || kInteriorEntries + count * (kl + 8) > kPageSize)
-            return kNoPage;  // decoding it says what is wrong
-        // Entries are the key, then record and child big-endian.
-        std::size_t lo = 0, hi = count;
-        while (lo < hi) {
-            const std::size_t mid = (lo + hi) / 2;
-            const unsigned char* e = page + kInteriorEntries + mid * (kl + 8);
-            const int c = std::memcmp(e, key.data(), kl);
-            if (c > 0 || (c == 0 && readBe32(e + kl) >= recno)) hi = mid; else lo = mid + 1;
-        }
-        const unsigned char* e = page + kInteriorEntries + std::min(lo, count - 1) * (kl + 8);
-        offset = readBe32(e + kl + 4);
-    }
-    return kNoPage;
-}
-
 void CdxTag::pathTo(std::string_view key, uint32_t recno) {
     uint32_t offset = root_;
     for (std::size_t depth = 0;; ++depth) {
@@ -78,7 +54,7 @@ bool CdxTag::insert(std::string_view key, uint32_t recno) {
     checkKey(key);
     // Most inserts fit their leaf: the way down reads the pages' bytes, and
     // the entry is spliced into the leaf's, with no node decoded.
-    const uint32_t leafOffset = leafFor(key, recno);
+    const uint32_t leafOffset = leafFor(Match::Entry, key, recno);
     const unsigned char* bytes = leafOffset == kNoPage ? nullptr : pager_.bytes(leafOffset);
     if (bytes && scanCdxLeaf(bytes, keyLength_, filler(), key, recno, place_)) {
         if (place_.found) return false;
