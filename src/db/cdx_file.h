@@ -77,6 +77,8 @@ public:
     uint32_t changeCounter() { return pager_.changeCounterOnDisk(); }
     // The same as left by this object's own writes, without reading the disk.
     uint32_t ownChangeCounter() { return pager_.changeCounterWritten(); }
+    // See CdxPager: pages not in memory throw CdxCacheMiss instead of being read.
+    void setCacheOnly(bool on) { pager_.setCacheOnly(on); }
 
     const std::string& path() const { return file_->path(); }
     File& file() { return *file_; }

@@ -80,6 +80,7 @@ CdxPager::Cached& CdxPager::slot(uint32_t offset) {
 CdxPager::Cached& CdxPager::fetch(uint32_t offset, bool header) {
     if (!header && offset < kHeaderSize) corrupt(offset, "a node pointer into the file header");
     if (Cached* cached = cache_.find(offset)) return *cached;
+    if (cacheOnly_) throw CdxCacheMiss{};
     checkOffset(offset, kPageSize);
     readAround(offset);
     return *cache_.find(offset);
@@ -161,6 +162,7 @@ CdxPager::Cached& CdxPager::store(uint32_t offset, const Page& page) {
 void CdxPager::write(uint32_t offset, const Page& page) { store(offset, page); }
 
 void CdxPager::readHeader(uint32_t offset, unsigned char* header) {
+    if (cacheOnly_) throw CdxCacheMiss{};
     checkOffset(offset, kHeaderSize);
     file_.readExact(offset, header, kHeaderSize);
     decode(offset, header);

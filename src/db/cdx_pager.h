@@ -24,6 +24,10 @@ namespace vv::db {
 
 class CdxPageCodec;
 
+// Thrown instead of reading the file while the pager is cache-only: the
+// caller looked without the index lock and must look again under it.
+struct CdxCacheMiss {};
+
 class CdxPager {
 public:
     using Page = std::array<unsigned char, cdx::kPageSize>;
@@ -90,6 +94,11 @@ public:
     // the batch is written, while the caller still holds the lock.
     uint32_t changeCounterWritten();
 
+    // While on, a page that is not in memory throws CdxCacheMiss instead of
+    // being read: for a reader without the lock, which may use only what it
+    // read under the lock before.
+    void setCacheOnly(bool on) { cacheOnly_ = on; }
+
     // Forgets cached pages, the file size and the free list head.
     void invalidate();
     // Changes with every write and invalidate(): cursors re-find their place when it moved.
@@ -134,6 +143,7 @@ private:
     bool freeLoaded_ = false;
     uint64_t generation_ = 0;
     bool batch_ = false;
+    bool cacheOnly_ = false;
     bool counted_ = false;                // the counter moved in this batch
     std::vector<uint32_t> dirty_;         // cached pages not yet in the file
     bool writeBehind_ = false;

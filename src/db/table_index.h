@@ -84,6 +84,11 @@ public:
     void catchUp();
     // After our own writes: remembers the file's state as ours.
     void noteOwnWrites();
+    // Whether the file's change counter is still the one we caught up with,
+    // read without any lock: what we hold in memory is then the file's.
+    bool unchangedOnDisk() { return cdx_->changeCounter() == counter_; }
+    // See CdxPager::setCacheOnly.
+    void setCacheOnly(bool on) { cdx_->setCacheOnly(on); }
     void sync() { cdx_->sync(); }
     // Changes stay in memory between posts until sync() (an exclusive user only).
     void setWriteBehind(bool on) { cdx_->setWriteBehind(on); }

@@ -307,16 +307,20 @@ void Table::orderedLast() {
 }
 
 void Table::orderedStep(bool forward) {
-    IndexLock lock(*this, LockType::Shared);
-    uint32_t r = 0;
     const unsigned char* rec = nullptr;
-    switch (positionCursor()) {
-    case CursorPlace::OnCurrent: r = orderedVisible(forward, true, &rec); break;
-    case CursorPlace::Beyond: r = orderedVisible(forward, !forward, &rec); break;
-    case CursorPlace::Nowhere:
-        r = !forward && cursor_->last() ? orderedVisible(false, false, &rec) : 0;
-        break;
-    }
+    // A step cut short starts over with a fresh cursor, placed again from
+    // the current record.
+    const uint32_t r = IndexLock::shared(
+        *this,
+        [&]() -> uint32_t {
+            switch (positionCursor()) {
+            case CursorPlace::OnCurrent: return orderedVisible(forward, true, &rec);
+            case CursorPlace::Beyond: return orderedVisible(forward, !forward, &rec);
+            case CursorPlace::Nowhere: return !forward && cursor_->last() ? orderedVisible(false, false, &rec) : 0;
+            }
+            return 0;
+        },
+        [&] { cursor_ = std::make_unique<CdxCursor>(*orderCdx_); });
     if (forward) bof_ = false;
     else eof_ = false;
     if (r == 0) {
@@ -378,19 +382,21 @@ bool Table::seek(const std::vector<std::string>& valuesUtf8) {
     if (!orderCdx_) throw Error(ErrorKind::InvalidState, name_ + ": seek needs an index order (none is set)");
     const std::optional<std::string> key = index_->soughtKey(orderTag(), valuesUtf8);
     if (!key) return false;
-    IndexLock lock(*this, LockType::Shared);
-    CdxCursor probe(*orderCdx_);
-    for (bool ok = probe.seek(*key) == CdxSeekResult::Found; ok; ok = probe.next()) {
-        if (probe.key().substr(0, key->size()) != *key) break;
-        const uint32_t r = probe.recno();
-        const unsigned char* rec = orderedRecord(r);
-        if (!rec || !inRange(probe.key()) || !visible(r, rec)) continue;
-        *cursor_ = probe;
-        setCurrent(r, rec);
-        eof_ = bof_ = false;
-        return true;
-    }
-    return false;
+    return IndexLock::shared(*this, [&] {
+        CdxCursor probe(*orderCdx_);
+        for (bool ok = probe.seek(*key) == CdxSeekResult::Found; ok; ok = probe.next()) {
+            if (probe.key().substr(0, key->size()) != *key) break;
+            const uint32_t r = probe.recno();
+            const unsigned char* rec = orderedRecord(r);
+            if (!rec || !inRange(probe.key()) || !visible(r, rec)) continue;
+            // Nothing changes before the record is found: the search can start over.
+            *cursor_ = probe;
+            setCurrent(r, rec);
+            eof_ = bof_ = false;
+            return true;
+        }
+        return false;
+    });
 }
 
 bool Table::setKeyRange(const std::vector<std::string>& valuesUtf8) {

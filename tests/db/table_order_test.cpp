@@ -304,6 +304,38 @@ TEST_F(TableOrderTest, TwoUsersSeeEachOthersChangesInTheOrder) {
     EXPECT_TRUE(b->verifyIndex().empty());
 }
 
+TEST_F(TableOrderTest, SharedReaderFindsEverythingWhetherItsPagesAreInMemoryOrNot) {
+    // Enough records for many leaves: a fresh reader meets pages it has not
+    // read at every turn, and goes back for them under the lock.
+    {
+        auto w = open(true);
+        for (int i = 0; i < 3000; ++i) add(*w, ("F" + std::to_string(100000 + i * 7 % 3000)).c_str(), "x", "01/01/26", "1");
+    }
+    auto reader = open();
+    reader->setIndexName("FILE_CODE");
+    const auto forward = walkField(*reader, "FILE_CODE");
+    ASSERT_EQ(forward.size(), 3005u);
+    EXPECT_TRUE(std::is_sorted(forward.begin(), forward.end()));
+    auto fresh = open();
+    fresh->setIndexName("FILE_CODE");
+    EXPECT_EQ(walk(*fresh, true).size(), 3005u);
+    for (int i = 0; i < 3000; i += 97) {
+        const std::string code = "F" + std::to_string(100000 + i);
+        ASSERT_TRUE(fresh->seek(code)) << code;
+        EXPECT_EQ(fresh->getText("FILE_CODE"), code);
+    }
+    // Another user's change moves the counter: the reader looks again.
+    auto writer = open();
+    add(*writer, "F099999", "new", "01/01/26", "1");
+    ASSERT_TRUE(reader->seek("F099999"));
+    EXPECT_EQ(reader->getText("C_LAST"), "new");
+    reader->next();
+    EXPECT_EQ(reader->getText("FILE_CODE"), "F100000");
+    reader->prior();
+    reader->prior();
+    EXPECT_EQ(reader->getText("FILE_CODE"), "BETA");
+}
+
 TEST_F(TableOrderTest, AddingATagAndEmptyingKeepTheIndex) {
     auto t = open(true);
     t->addTag("CODEDESC", "FILE_CODE", true);
