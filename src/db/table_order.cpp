@@ -6,7 +6,9 @@
 // kIndexUpdate): writers hold it exclusive while they change the file,
 // readers hold it shared for each move, and whoever takes it first checks
 // the file's change counter and drops cached pages when another process
-// wrote. An exclusive user has the file to itself and takes no lock.
+// wrote. A seek or a step needs no lock while that counter has not moved
+// and its pages are in memory (IndexLock::shared). An exclusive user has
+// the file to itself and takes no lock.
 #include <algorithm>
 
 #include "db/byte_order.h"
