@@ -88,6 +88,15 @@ namespace {
 
 uint64_t bitMask(unsigned bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
 
+// Entry i of a leaf: record number, duplicate and trailing counts packed
+// little-endian into entryBytes bytes.
+uint64_t packedEntry(const unsigned char* page, std::size_t i, std::size_t entryBytes) {
+    const unsigned char* e = page + kLeafEntries + i * entryBytes;
+    uint64_t packed = 0;
+    for (std::size_t b = 0; b < entryBytes; ++b) packed |= uint64_t{e[b]} << (8 * b);
+    return packed;
+}
+
 void decodeLeaf(const unsigned char* page, std::size_t count, unsigned char filler, CdxNode& node) {
     const std::size_t kl = node.keyLength;
     const unsigned recnoBits = page[kLeafRecnoBits];
@@ -104,9 +113,7 @@ void decodeLeaf(const unsigned char* page, std::size_t count, unsigned char fill
     node.recnos.resize(count);
     std::size_t keyEnd = kPageSize;
     for (std::size_t i = 0; i < count; ++i) {
-        uint64_t packed = 0;
-        const unsigned char* e = page + kLeafEntries + i * entryBytes;
-        for (unsigned b = 0; b < entryBytes; ++b) packed |= uint64_t{e[b]} << (8 * b);
+        const uint64_t packed = packedEntry(page, i, entryBytes);
         const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
         const std::size_t trail = (packed >> (recnoBits + dupBits)) & bitMask(trailBits);
         if (dup + trail > kl || (i == 0 && dup != 0)) corrupt("impossible key compression in a leaf node");
@@ -245,9 +252,7 @@ bool scanCdxLeaf(const unsigned char* page, std::size_t keyLength, unsigned char
     const std::size_t entriesEnd = kLeafEntries + count * entryBytes;
     std::size_t same = 0;  // bytes the key before has in common with the sought key
     for (std::size_t i = 0; i < count; ++i) {
-        uint64_t packed = 0;
-        const unsigned char* e = page + kLeafEntries + i * entryBytes;
-        for (std::size_t b = 0; b < entryBytes; ++b) packed |= uint64_t{e[b]} << (8 * b);
+        const uint64_t packed = packedEntry(page, i, entryBytes);
         const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
         const std::size_t trail = (packed >> (recnoBits + dupBits)) & bitMask(trailBits);
         if (dup + trail > kl || (i == 0 && dup != 0)) return false;
@@ -293,12 +298,7 @@ bool cdxLeafInsertInPlace(unsigned char* page, const CdxLeafPlace& place, std::s
     const std::size_t free = readLe16(page + kLeafFreeSpace);
     const std::size_t lowest = kLeafEntries + oldCount * entryBytes + free;  // first key byte in use
     if (lowest > kPageSize) return false;
-    auto unpack = [&](std::size_t i) {
-        uint64_t packed = 0;
-        const unsigned char* e = page + kLeafEntries + i * entryBytes;
-        for (std::size_t b = 0; b < entryBytes; ++b) packed |= uint64_t{e[b]} << (8 * b);
-        return packed;
-    };
+    auto unpack = [&](std::size_t i) { return packedEntry(page, i, entryBytes); };
     // A count that cannot be (kPageSize + 1) stops the walk below.
     auto storedOf = [&](uint64_t packed) {
         const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
