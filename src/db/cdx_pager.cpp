@@ -129,7 +129,7 @@ void CdxPager::decodeInto(uint32_t offset, std::size_t keyLength, unsigned char 
     decodePage(fetch(offset).page, offset, keyLength, filler, node);
 }
 
-std::shared_ptr<const CdxNode> CdxPager::node(uint32_t offset, std::size_t keyLength, unsigned char filler) {
+CdxPager::Cached& CdxPager::decoded(uint32_t offset, std::size_t keyLength, unsigned char filler) {
     Cached& cached = fetch(offset);
     if (!cached.node || cached.node->keyLength != keyLength || cached.filler != filler) {
         auto node = std::make_shared<CdxNode>();
@@ -137,7 +137,11 @@ std::shared_ptr<const CdxNode> CdxPager::node(uint32_t offset, std::size_t keyLe
         cached.node = std::move(node);
         cached.filler = filler;
     }
-    return cached.node;
+    return cached;
+}
+
+std::shared_ptr<const CdxNode> CdxPager::node(uint32_t offset, std::size_t keyLength, unsigned char filler) {
+    return decoded(offset, keyLength, filler).node;
 }
 
 CdxPager::Cached& CdxPager::store(uint32_t offset, const Page& page) {

@@ -44,6 +44,11 @@ public:
     Page read(uint32_t offset);
     // The bytes of that page, valid until the next call on this pager.
     const unsigned char* bytes(uint32_t offset) { return fetch(offset).page.data(); }
+    // The same once the page has been decoded as a node without fault
+    // (CorruptFile as decodeCdxNode): decoded once, and again only after it changes.
+    const unsigned char* checkedBytes(uint32_t offset, std::size_t keyLength, unsigned char filler) {
+        return decoded(offset, keyLength, filler).page.data();
+    }
     // The node at `offset`, decoded with the tag's key length and filler
     // (CorruptFile as decodeCdxNode). Shared and never changed: a write puts
     // a new node in its place.
@@ -121,6 +126,7 @@ private:
 
     using Cached = CdxCachedPage;
     Cached& fetch(uint32_t offset, bool header = false);
+    Cached& decoded(uint32_t offset, std::size_t keyLength, unsigned char filler);
     Cached& slot(uint32_t offset);
     Cached& store(uint32_t offset, const Page& page);
     void readAround(uint32_t offset);

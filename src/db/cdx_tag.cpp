@@ -117,9 +117,10 @@ uint32_t CdxTag::leafFor(Match match, std::string_view key, uint32_t recno) {
     if (match != Match::Entry) key = key.substr(0, kl);
     uint32_t offset = root_;
     for (std::size_t depth = 0; depth < kMaxDepth; ++depth) {
-        const unsigned char* page = pager_.bytes(offset);
+        if (readLe16(pager_.bytes(offset) + kNodeAttributes) & kAttributeLeaf) return offset;
+        // An interior page is checked (key order and all) the first time it is used.
+        const unsigned char* page = pager_.checkedBytes(offset, kl, filler());
         const uint16_t attributes = readLe16(page + kNodeAttributes);
-        if (attributes & kAttributeLeaf) return offset;
         const std::size_t count = readLe16(page + kNodeCount);
         if (attributes > (kAttributeRoot | kAttributeLeaf) || count == 0 || kInteriorEntries + count * (kl + 8) > kPageSize)
             return kNoPage;

@@ -128,8 +128,9 @@ private:
     // Fills path_ from the root down to the leaf where (key, recno) belongs.
     void pathTo(std::string_view key, uint32_t recno);
     // The leaf where the first entry satisfying the match would be, read
-    // off the pages' bytes; kNoPage when a page on the way is not a
-    // plausible node (a decoded walk then says why).
+    // off the interior pages' bytes (each decoded once, as a check);
+    // kNoPage when a page on the way is not a plausible node (a decoded
+    // walk then says why).
     uint32_t leafFor(Match match, std::string_view key, uint32_t recno);
     void store(Path& path, std::size_t level);
     void updateSeparator(Path& path, std::size_t level);

@@ -106,6 +106,27 @@ TEST(CdxCorrupt, EveryDamageIsReportedAsCorruptFile) {
     }
 }
 
+// An insert or a seek goes down through the interior pages' bytes: each
+// page is still checked in full before it is trusted.
+TEST(CdxCorrupt, InteriorKeysOutOfOrderStopAnInsertAndASeek) {
+    std::string bytes = peerBytes();
+    bytes[kFileCodeRoot + 12] = '\xFF';  // the first separator now sorts after the second
+    for (bool seek : {false, true}) {
+        vv::test::MemoryFileSystem fs;
+        fs.setContents("/d/EVENTS.cdx", bytes);
+        auto cdx = CdxFile::open(fs.open("/d/EVENTS.cdx", OpenMode::ReadWrite));
+        CdxTag& tag = cdx->tag("FILE_CODE");
+        try {
+            if (seek) CdxCursor(tag).seek("AC00100");
+            else tag.insert(std::string(tag.keyLength(), 'Q'), 4000);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::CorruptFile) << e.what();
+            EXPECT_NE(std::string(e.what()).find("out of order"), std::string::npos) << e.what();
+        }
+    }
+}
+
 // The undamaged copy goes through the same paces without complaint.
 TEST(CdxCorrupt, UndamagedCopyPassesTheSameWalk) {
     vv::test::MemoryFileSystem fs;
