@@ -16,6 +16,7 @@ CdxCachedPage& CdxPageCache::insert(uint32_t offset) {
         entry = &pool_.emplace_back();
     }
     entry->dirty = false;
+    entry->keyLength = 0;
     entry->filler = 0;
     table_[i] = entry;
     ++size_;

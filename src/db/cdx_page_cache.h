@@ -16,11 +16,14 @@
 
 namespace vv::db {
 
+// The page's own facts come first, so they share a cache line with the
+// node header at the page's start.
 struct CdxCachedPage {
-    std::array<unsigned char, cdx::kPageSize> page{};
     std::shared_ptr<const CdxNode> node;  // decoded on first use
-    unsigned char filler = 0;
-    bool dirty = false;  // changed here, not yet in the file
+    uint16_t keyLength = 0;               // the node's, decoded with this key length
+    unsigned char filler = 0;             // and this filler
+    bool dirty = false;                   // changed here, not yet in the file
+    std::array<unsigned char, cdx::kPageSize> page{};
 };
 
 class CdxPageCache {

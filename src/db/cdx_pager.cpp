@@ -131,10 +131,11 @@ void CdxPager::decodeInto(uint32_t offset, std::size_t keyLength, unsigned char 
 
 CdxPager::Cached& CdxPager::decoded(uint32_t offset, std::size_t keyLength, unsigned char filler) {
     Cached& cached = fetch(offset);
-    if (!cached.node || cached.node->keyLength != keyLength || cached.filler != filler) {
+    if (!cached.node || cached.keyLength != keyLength || cached.filler != filler) {
         auto node = std::make_shared<CdxNode>();
         decodePage(cached.page, offset, keyLength, filler, *node);
         cached.node = std::move(node);
+        cached.keyLength = static_cast<uint16_t>(keyLength);
         cached.filler = filler;
     }
     return cached;
