@@ -88,34 +88,54 @@ namespace {
 
 uint64_t bitMask(unsigned bits) { return bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << bits) - 1; }
 
-// Entry i of a leaf: record number, duplicate and trailing counts packed
-// little-endian into entryBytes bytes.
-uint64_t packedEntry(const unsigned char* page, std::size_t i, std::size_t entryBytes) {
-    const unsigned char* e = page + kLeafEntries + i * entryBytes;
-    uint64_t packed = 0;
-    for (std::size_t b = 0; b < entryBytes; ++b) packed |= uint64_t{e[b]} << (8 * b);
-    return packed;
-}
+// The entry layout a leaf page declares: each entry packs the record
+// number, the duplicate count and the trailing count little-endian into
+// entryBytes bytes.
+struct LeafBits {
+    unsigned recno, dup, trail;
+    std::size_t entryBytes;
+
+    explicit LeafBits(const unsigned char* page)
+        : recno(page[kLeafRecnoBits]), dup(page[kLeafDupBits]), trail(page[kLeafTrailBits]),
+          entryBytes(page[kLeafEntryBytes]) {}
+    bool plausible() const {
+        return entryBytes != 0 && entryBytes <= 8 && recno != 0 && recno <= 32 && dup <= 16 && trail <= 16 &&
+               recno + dup + trail <= entryBytes * 8;
+    }
+    uint64_t packed(const unsigned char* page, std::size_t i) const {
+        const unsigned char* e = page + kLeafEntries + i * entryBytes;
+        uint64_t p = 0;
+        for (std::size_t b = 0; b < entryBytes; ++b) p |= uint64_t{e[b]} << (8 * b);
+        return p;
+    }
+    uint32_t recnoOf(uint64_t p) const { return static_cast<uint32_t>(p & bitMask(recno)); }
+    std::size_t dupOf(uint64_t p) const { return (p >> recno) & bitMask(dup); }
+    std::size_t trailOf(uint64_t p) const { return (p >> (recno + dup)) & bitMask(trail); }
+    bool fits(std::size_t dupCount, std::size_t trailCount) const {
+        return dupCount <= bitMask(dup) && trailCount <= bitMask(trail);
+    }
+    void pack(unsigned char* page, std::size_t i, uint64_t recnoValue, std::size_t dupCount,
+              std::size_t trailCount) const {
+        const uint64_t p = recnoValue | (uint64_t{dupCount} << recno) | (uint64_t{trailCount} << (recno + dup));
+        unsigned char* e = page + kLeafEntries + i * entryBytes;
+        for (std::size_t b = 0; b < entryBytes; ++b) e[b] = static_cast<unsigned char>(p >> (8 * b));
+    }
+};
 
 void decodeLeaf(const unsigned char* page, std::size_t count, unsigned char filler, CdxNode& node) {
     const std::size_t kl = node.keyLength;
-    const unsigned recnoBits = page[kLeafRecnoBits];
-    const unsigned dupBits = page[kLeafDupBits];
-    const unsigned trailBits = page[kLeafTrailBits];
-    const unsigned entryBytes = page[kLeafEntryBytes];
-    if (entryBytes == 0 || entryBytes > 8 || recnoBits == 0 || recnoBits > 32 || dupBits > 16 || trailBits > 16 ||
-        recnoBits + dupBits + trailBits > entryBytes * 8)
-        corrupt("impossible bit widths in a leaf node");
-    const std::size_t entriesEnd = kLeafEntries + count * entryBytes;
+    const LeafBits bits(page);
+    if (!bits.plausible()) corrupt("impossible bit widths in a leaf node");
+    const std::size_t entriesEnd = kLeafEntries + count * bits.entryBytes;
     if (entriesEnd > kPageSize) corrupt("a leaf node claims " + std::to_string(count) + " keys");
 
     node.keys.resize(count * kl);
     node.recnos.resize(count);
     std::size_t keyEnd = kPageSize;
     for (std::size_t i = 0; i < count; ++i) {
-        const uint64_t packed = packedEntry(page, i, entryBytes);
-        const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
-        const std::size_t trail = (packed >> (recnoBits + dupBits)) & bitMask(trailBits);
+        const uint64_t packed = bits.packed(page, i);
+        const std::size_t dup = bits.dupOf(packed);
+        const std::size_t trail = bits.trailOf(packed);
         if (dup + trail > kl || (i == 0 && dup != 0)) corrupt("impossible key compression in a leaf node");
         const std::size_t stored = kl - dup - trail;
         if (keyEnd < entriesEnd + stored) corrupt("leaf keys overlap the entries");
@@ -124,7 +144,7 @@ void decodeLeaf(const unsigned char* page, std::size_t count, unsigned char fill
         if (dup) std::memcpy(key, key - kl, dup);
         std::memcpy(key + dup, page + keyEnd, stored);
         std::memset(key + dup + stored, filler, trail);
-        node.recnos[i] = static_cast<uint32_t>(packed & bitMask(recnoBits));
+        node.recnos[i] = bits.recnoOf(packed);
         // The first dup bytes are the previous key's own: order shows from there on.
         if (i > 0 && dup < kl) {
             const auto before = static_cast<unsigned char>(key[dup - kl]), now = static_cast<unsigned char>(key[dup]);
@@ -235,11 +255,10 @@ bool cdxNodeFits(const CdxNode& node, unsigned char filler) {
 bool scanCdxLeaf(const unsigned char* page, std::size_t keyLength, unsigned char filler, std::string_view key,
                  uint32_t recno, CdxLeafPlace& place) {
     const std::size_t kl = keyLength, count = readLe16(page + kNodeCount);
-    const unsigned recnoBits = page[kLeafRecnoBits], dupBits = page[kLeafDupBits], trailBits = page[kLeafTrailBits];
-    const std::size_t entryBytes = page[kLeafEntryBytes];
-    if (!(readLe16(page + kNodeAttributes) & kAttributeLeaf) || key.size() != kl || entryBytes == 0 ||
-        entryBytes > 8 || recnoBits == 0 || recnoBits > 32 || recnoBits + dupBits + trailBits > entryBytes * 8 ||
-        kLeafEntries + count * entryBytes > kPageSize)
+    const LeafBits bits(page);
+    const std::size_t entriesEnd = kLeafEntries + count * bits.entryBytes;
+    if (!(readLe16(page + kNodeAttributes) & kAttributeLeaf) || key.size() != kl || !bits.plausible() ||
+        entriesEnd > kPageSize)
         return false;
     place.count = count;
     place.found = false;
@@ -249,37 +268,35 @@ bool scanCdxLeaf(const unsigned char* page, std::size_t keyLength, unsigned char
     char* current = place.next.data();
     char* before = place.previous.data();
     std::size_t keyEnd = kPageSize;
-    const std::size_t entriesEnd = kLeafEntries + count * entryBytes;
     std::size_t same = 0;  // bytes the key before has in common with the sought key
     for (std::size_t i = 0; i < count; ++i) {
-        const uint64_t packed = packedEntry(page, i, entryBytes);
-        const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
-        const std::size_t trail = (packed >> (recnoBits + dupBits)) & bitMask(trailBits);
+        const uint64_t packed = bits.packed(page, i);
+        const std::size_t dup = bits.dupOf(packed), trail = bits.trailOf(packed);
         if (dup + trail > kl || (i == 0 && dup != 0)) return false;
         const std::size_t stored = kl - dup - trail;
         if (keyEnd < entriesEnd + stored) return false;
-        keyEnd -= stored;
         if (dup) std::memcpy(current, before, dup);
-        std::memcpy(current + dup, page + keyEnd, stored);
+        std::memcpy(current + dup, page + keyEnd - stored, stored);
         std::memset(current + dup + stored, filler, trail);
-        const auto entryRecno = static_cast<uint32_t>(packed & bitMask(recnoBits));
         // This key equals the one before for dup bytes, and that one the
         // sought key for `same` bytes: the comparison starts past both.
         same = std::min(dup, same);
         same += cdxDupCount(std::string_view(current + same, kl - same), key.substr(same), 0);
-        const int c = same == kl ? 0
-                                 : static_cast<unsigned char>(current[same]) < static_cast<unsigned char>(key[same]) ? -1
-                                                                                                                     : 1;
-        if (c > 0 || (c == 0 && entryRecno >= recno)) {
+        const bool keyAbove =
+            same < kl && static_cast<unsigned char>(current[same]) > static_cast<unsigned char>(key[same]);
+        if (keyAbove || (same == kl && bits.recnoOf(packed) >= recno)) {
             place.slot = i;
-            place.found = c == 0 && entryRecno == recno;
+            place.keysEnd = keyEnd;
+            place.found = same == kl && bits.recnoOf(packed) == recno;
             if (current != place.next.data()) place.previous.swap(place.next);
             if (i == 0) place.previous.clear();
             return true;
         }
+        keyEnd -= stored;
         std::swap(current, before);
     }
     place.slot = count;
+    place.keysEnd = keyEnd;
     if (before != place.previous.data()) place.previous.swap(place.next);
     if (count == 0) place.previous.clear();
     place.next.clear();
@@ -289,32 +306,22 @@ bool scanCdxLeaf(const unsigned char* page, std::size_t keyLength, unsigned char
 bool cdxLeafInsertInPlace(unsigned char* page, const CdxLeafPlace& place, std::string_view key, uint32_t recno,
                           unsigned char filler) {
     const std::size_t kl = key.size(), slot = place.slot, oldCount = place.count;
-    if (readLe16(page + kNodeCount) != oldCount || slot > oldCount) return false;
-    const unsigned recnoBits = page[kLeafRecnoBits], dupBits = page[kLeafDupBits], trailBits = page[kLeafTrailBits];
-    const std::size_t entryBytes = page[kLeafEntryBytes];
-    if (entryBytes == 0 || entryBytes > 8 || recnoBits + dupBits + trailBits > entryBytes * 8) return false;
-    if (recno > bitMask(recnoBits)) return false;  // needs a wider layout
+    const LeafBits bits(page);
+    if (readLe16(page + kNodeCount) != oldCount || slot > oldCount || !bits.plausible()) return false;
+    if (recno > bitMask(bits.recno)) return false;  // needs a wider layout
 
     const std::size_t free = readLe16(page + kLeafFreeSpace);
-    const std::size_t lowest = kLeafEntries + oldCount * entryBytes + free;  // first key byte in use
-    if (lowest > kPageSize) return false;
-    auto unpack = [&](std::size_t i) { return packedEntry(page, i, entryBytes); };
-    // A count that cannot be (kPageSize + 1) stops the walk below.
-    auto storedOf = [&](uint64_t packed) {
-        const std::size_t dup = (packed >> recnoBits) & bitMask(dupBits);
-        const std::size_t trail = (packed >> (recnoBits + dupBits)) & bitMask(trailBits);
-        return dup + trail > kl ? kPageSize + 1 : kl - dup - trail;
-    };
-    // The key bytes of the entries in front of the slot end here; the entry
-    // now behind the new one was stored below them, relative to the one before.
-    std::size_t top = kPageSize;
-    for (std::size_t i = 0; i < slot; ++i) {
-        const std::size_t stored = storedOf(unpack(i));
-        if (stored > top - lowest) return false;
-        top -= stored;
+    const std::size_t lowest = kLeafEntries + oldCount * bits.entryBytes + free;  // first key byte in use
+    // The key bytes of the entries in front of the slot end at `top`; the
+    // entry now behind the new one was stored below them, against the one before.
+    const std::size_t top = place.keysEnd;
+    std::size_t oldStored = 0;
+    if (slot < oldCount) {
+        const uint64_t packed = bits.packed(page, slot);
+        if (bits.dupOf(packed) + bits.trailOf(packed) > kl) return false;
+        oldStored = kl - bits.dupOf(packed) - bits.trailOf(packed);
     }
-    const std::size_t oldStored = slot < oldCount ? storedOf(unpack(slot)) : 0;
-    if (oldStored > top - lowest) return false;
+    if (top > kPageSize || lowest > top || oldStored > top - lowest) return false;
 
     struct Entry {
         std::size_t dup = 0, trail = 0, stored = 0;
@@ -328,11 +335,9 @@ bool cdxLeafInsertInPlace(unsigned char* page, const CdxLeafPlace& place, std::s
     };
     const Entry added = entryOf(slot == 0 ? std::string_view() : std::string_view(place.previous), key);
     const Entry next = slot < oldCount ? entryOf(key, place.next) : Entry{};
-    if (added.dup > bitMask(dupBits) || added.trail > bitMask(trailBits) || next.dup > bitMask(dupBits) ||
-        next.trail > bitMask(trailBits))
-        return false;
+    if (!bits.fits(added.dup, added.trail) || !bits.fits(next.dup, next.trail)) return false;
     const auto keyGrowth = static_cast<std::ptrdiff_t>(added.stored + next.stored) - static_cast<std::ptrdiff_t>(oldStored);
-    if (static_cast<std::ptrdiff_t>(free) < static_cast<std::ptrdiff_t>(entryBytes) + keyGrowth) return false;
+    if (static_cast<std::ptrdiff_t>(free) < static_cast<std::ptrdiff_t>(bits.entryBytes) + keyGrowth) return false;
 
     // The keys behind move first: their new place lies above the grown
     // entries, so moving the entries afterwards cannot overwrite them.
@@ -344,17 +349,13 @@ bool cdxLeafInsertInPlace(unsigned char* page, const CdxLeafPlace& place, std::s
     if (slot < oldCount) std::memcpy(page + top - added.stored - next.stored, place.next.data() + next.dup, next.stored);
 
     unsigned char* entries = page + kLeafEntries;
-    std::memmove(entries + (slot + 1) * entryBytes, entries + slot * entryBytes, (oldCount - slot) * entryBytes);
-    auto pack = [&](std::size_t i, uint64_t entryRecno, const Entry& e) {
-        const uint64_t packed = entryRecno | (uint64_t{e.dup} << recnoBits) | (uint64_t{e.trail} << (recnoBits + dupBits));
-        for (std::size_t b = 0; b < entryBytes; ++b)
-            entries[i * entryBytes + b] = static_cast<unsigned char>(packed >> (8 * b));
-    };
-    pack(slot, recno, added);
+    std::memmove(entries + (slot + 1) * bits.entryBytes, entries + slot * bits.entryBytes,
+                 (oldCount - slot) * bits.entryBytes);
+    bits.pack(page, slot, recno, added.dup, added.trail);
     // The entry behind keeps its record number, now one place further on.
-    if (slot < oldCount) pack(slot + 1, unpack(slot + 1) & bitMask(recnoBits), next);
+    if (slot < oldCount) bits.pack(page, slot + 1, bits.recnoOf(bits.packed(page, slot + 1)), next.dup, next.trail);
     writeLe16(page + kNodeCount, static_cast<uint16_t>(oldCount + 1));
-    writeLe16(page + kLeafFreeSpace, static_cast<uint16_t>(newLowest - kLeafEntries - (oldCount + 1) * entryBytes));
+    writeLe16(page + kLeafFreeSpace, static_cast<uint16_t>(newLowest - kLeafEntries - (oldCount + 1) * bits.entryBytes));
     return true;
 }
 

@@ -67,14 +67,13 @@ std::size_t cdxInteriorCapacity(std::size_t keyLength);
 // True when the whole node fits in one page.
 bool cdxNodeFits(const CdxNode& node, unsigned char filler);
 
-// Packs a node into a page; false, with the page's contents undefined, when
-// it does not fit. One pass: cheaper than cdxNodeFits followed by encoding.
 // Where (key, recno) belongs in a leaf page, found by walking its packed
 // entries without building the node: the first entry not before it, whether
 // it is that entry, and the keys on either side (empty at the leaf's ends).
 struct CdxLeafPlace {
     std::size_t slot = 0;
-    std::size_t count = 0;  // entries in the leaf
+    std::size_t count = 0;     // entries in the leaf
+    std::size_t keysEnd = 0;   // where the key bytes of the entries in front of the slot end
     bool found = false;
     std::string previous;
     std::string next;
@@ -91,6 +90,8 @@ bool scanCdxLeaf(const unsigned char* page, std::size_t keyLength, unsigned char
 bool cdxLeafInsertInPlace(unsigned char* page, const CdxLeafPlace& place, std::string_view key, uint32_t recno,
                           unsigned char filler);
 
+// Packs a node into a page; false, with the page's contents undefined, when
+// it does not fit. One pass: cheaper than cdxNodeFits followed by encoding.
 bool encodeCdxNodeIfFits(const CdxNode& node, unsigned char filler, unsigned char* page);
 // Packs a node that fits; InvalidArgument when it does not.
 void encodeCdxNode(const CdxNode& node, unsigned char filler, unsigned char* page);
