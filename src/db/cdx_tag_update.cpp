@@ -53,22 +53,21 @@ bool CdxTag::insert(std::string_view key, uint32_t recno) {
     checkPresent();
     checkKey(key);
     // Most inserts fit their leaf: the way down reads the pages' bytes, and
-    // the entry is spliced into the leaf's, with no node decoded.
+    // the entry is spliced into the leaf's, with no node decoded. A new last
+    // entry of a leaf below the root changes the separators above it: that
+    // takes the path below.
     const uint32_t leafOffset = leafFor(Match::Entry, key, recno);
     const unsigned char* bytes = leafOffset == kNoPage ? nullptr : pager_.bytes(leafOffset);
     if (bytes && scanCdxLeaf(bytes, keyLength_, filler(), key, recno, place_)) {
         if (place_.found) return false;
-        CdxPager::Page page;
-        std::copy(bytes, bytes + kPageSize, page.begin());
-        if (cdxLeafInsertInPlace(page.data(), place_, key, recno, filler())) {
-            pager_.write(leafOffset, page);
-            // A new last entry is the parent's new separator.
-            if (place_.slot == place_.count && leafOffset != root_) {
-                pathTo(key, recno);
-                updateSeparator(path_, path_.size() - 1);
+        if (place_.slot < place_.count || leafOffset == root_) {
+            CdxPager::Page page;
+            std::copy(bytes, bytes + kPageSize, page.begin());
+            if (cdxLeafInsertInPlace(page.data(), place_, key, recno, filler())) {
+                pager_.write(leafOffset, page);
+                pager_.noteChange();
+                return true;
             }
-            pager_.noteChange();
-            return true;
         }
     }
     pathTo(key, recno);
