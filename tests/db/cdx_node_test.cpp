@@ -182,6 +182,40 @@ TEST(CdxNode, LeafScanFindsThePlaceBinarySearchWould) {
     }
 }
 
+TEST(CdxNode, InsertInPlaceMatchesAFreshEncodingForRandomLeaves) {
+    // Blank-filled character keys and zero-filled binary ones, grown one
+    // insert at a time until the leaf is full: every splice must give the
+    // bytes a fresh encoding gives, and a refusal must leave the page alone.
+    std::mt19937 rng(5);
+    for (const unsigned char filler : {static_cast<unsigned char>(' '), static_cast<unsigned char>(0)}) {
+        const std::string alphabet = filler == ' ' ? std::string("AB ") : std::string("\x01\x02\0", 3);
+        for (int round = 0; round < 30; ++round) {
+            CdxNode node = leafOf(8, {});
+            unsigned char page[512];
+            encodeCdxNode(node, filler, page);
+            for (int step = 0; step < 200; ++step) {
+                std::string key(8, static_cast<char>(filler));
+                const std::size_t used = rng() % 9;
+                for (std::size_t i = 0; i < used; ++i) key[i] = alphabet[rng() % alphabet.size()];
+                const uint32_t recno = rng() % 60000 + 1;
+                CdxLeafPlace place;
+                ASSERT_TRUE(scanCdxLeaf(page, 8, filler, key, recno, place));
+                if (place.found) continue;
+                unsigned char before[512];
+                std::memcpy(before, page, 512);
+                if (!cdxLeafInsertInPlace(page, place, key, recno, filler)) {
+                    ASSERT_TRUE(std::equal(page, page + 512, before));
+                    break;  // full
+                }
+                node.insert(place.slot, key, recno);
+                unsigned char fresh[512];
+                encodeCdxNode(node, filler, fresh);
+                ASSERT_TRUE(std::equal(page, page + 512, fresh)) << "round " << round << ", insert " << step;
+            }
+        }
+    }
+}
+
 TEST(CdxNode, InsertInPlaceRefusesWhatNeedsAFreshEncodingAndLeavesThePage) {
     // A full leaf: no room for one more entry.
     CdxNode full = leafOf(6, {});
